@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+
+#include "config/config.h"
+
+// Numbers that the tray menu and the floating toolbar pass to OnHostCommand.
+enum class HostCommand : int32_t {
+    Region = 1,
+    Screen = 2,
+    Window = 3,
+    Settings = 4,
+    Quit = 5,
+    ToggleToolbar = 6,
+    VisitSite = 7,
+};
+using HostCommandHandler = void (*)(int32_t command);
+
+// Global shortcut identifiers (the id of RegisterHotKey).
+constexpr int kRegionHotkeyId = 1;
+constexpr int kScreenHotkeyId = 2;
+constexpr int kWindowHotkeyId = 3;
+
+// True when the binding is registered or inactive (disabled or without a key).
+bool RegisterShortcut(int id, const HotkeyBinding& binding, const wchar_t* name);
+// Unregisters 1..3 and registers the three configured bindings; one balloon 48 if any failed.
+void ReregisterHotkeys();
+void OnHostCommand(int32_t command);
+// After a language change: toolbar, tray tooltip, previews, in that order.
+void RefreshLanguage();

@@ -1,0 +1,17 @@
+#pragma once
+// The text form of config.ini, free of Win32 calls: parsing lines and building the file's text.
+#include <cstdint>
+#include <string>
+
+#include "config/config.h"
+
+// Without leading and trailing white space (iswspace).
+std::wstring TrimSpaces(const std::wstring& text);
+// The number when the whole text is one (wcstol rules, base 10, clamped to 32 bits), else the fallback.
+int32_t ParseIntOr(const std::wstring& text, int32_t fallback);
+// Stores one key=value pair; unknown keys are ignored.
+void ApplyConfigKey(AppConfig& config, const std::wstring& key, const std::wstring& value);
+// Walks the decoded text line by line (LF or CR LF), skipping blanks and comments, logging lines without "=".
+void ApplyConfigText(AppConfig& config, const std::wstring& text);
+// The 14 lines in their fixed order, each ending in CR LF (no byte-order mark).
+std::wstring SerializeConfig(const AppConfig& config);

@@ -1,0 +1,122 @@
+#include "log/log.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "log/data_folder.h"
+#include "log/log_format.h"
+
+namespace {
+
+// Built before the entry point runs, so lines logged during static construction find it; empty until
+// InitLog, and until then lines reach only the debugger output.
+std::wstring logPath;
+bool logReady = false;
+
+LogListener logListener = nullptr;
+void* logListenerContext = nullptr;
+
+const unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
+
+void AppendToLogFile(const std::wstring& line) {
+    const bool existed = GetFileAttributesW(logPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    FILE* file = nullptr;
+    // Opened and closed for each line, so a second instance or a viewer can append or read in between.
+    if (_wfopen_s(&file, logPath.c_str(), L"ab") != 0 || file == nullptr) {
+        return;
+    }
+    if (!existed) {
+        fwrite(kUtf8Bom, 1, sizeof kUtf8Bom, file);
+    }
+    const int length = static_cast<int>(line.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size > 0) {
+        std::string bytes(static_cast<size_t>(size), '\0');
+        if (WideCharToMultiByte(CP_UTF8, 0, line.data(), length, &bytes[0], size, nullptr, nullptr) > 0) {
+            fwrite(bytes.data(), 1, bytes.size(), file);
+        }
+    }
+    fclose(file);
+}
+
+void WriteFormatted(const wchar_t* level, const wchar_t* format, va_list args) {
+    const std::wstring message = FormatLogMessage(format, args);
+    WriteLogLine(level, message.c_str());
+}
+
+} // namespace
+
+void InitLog() {
+    InitLogInFolder(LocateDataFolder());
+}
+
+void InitLogInFolder(const std::wstring& folder) {
+    // An existing folder is the normal case, so the result is not checked.
+    CreateDirectoryW(folder.c_str(), nullptr);
+    logPath = folder + L"\\korvel.log";
+
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (GetFileAttributesExW(logPath.c_str(), GetFileExInfoStandard, &data)) {
+        const unsigned long long size =
+            (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        if (ShouldRotateLog(size)) {
+            // A failed move leaves the big file in place; appending simply goes on.
+            const std::wstring oldPath = logPath + L".old";
+            MoveFileExW(logPath.c_str(), oldPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+    }
+    logReady = true;
+    LogInfo(L"日志初始化 path=%s", logPath.c_str());
+}
+
+void LogInfo(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteFormatted(L"INFO", format, args);
+    va_end(args);
+}
+
+void LogError(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteFormatted(L"ERROR", format, args);
+    va_end(args);
+}
+
+void WriteLogLine(const wchar_t* level, const wchar_t* message) {
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    LogTime time;
+    time.year = now.wYear;
+    time.month = now.wMonth;
+    time.day = now.wDay;
+    time.hour = now.wHour;
+    time.minute = now.wMinute;
+    time.second = now.wSecond;
+    const std::wstring line = FormatLogLine(time, level, message);
+
+    OutputDebugStringW(line.c_str());
+    if (logListener != nullptr) {
+        logListener(line, logListenerContext);
+    }
+    if (!logReady || logPath.empty()) {
+        return;
+    }
+    AppendToLogFile(line);
+}
+
+const std::wstring& GetLogPath() {
+    return logPath;
+}
+
+void SetLogListener(LogListener listener, void* context) {
+    logListener = listener;
+    logListenerContext = context;
+}
+
+void ResetLogForTesting() {
+    logReady = false;
+    logPath.clear();
+}

@@ -1,0 +1,12 @@
+#include "preview/preview.h"
+
+#include "log/log.h"
+
+// TODO(preview): stand-ins until the preview windows land; no preview exists yet.
+void CloseAllPreviews() {
+    LogInfo(L"TODO 预览窗口尚未实现：CloseAllPreviews");
+}
+
+void RelayoutPreviewsForLanguage() {
+    LogInfo(L"TODO 预览窗口尚未实现：RelayoutPreviewsForLanguage");
+}

@@ -1,0 +1,167 @@
+#include "korvel_process.h"
+
+#include <shlobj.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "desktop_probe.h"
+
+namespace {
+
+std::wstring FromUtf8(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+    return out;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    // Shared read and write: Korvel may append while the test reads.
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string bytes;
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+} // namespace
+
+std::wstring KorvelDataFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buffer);
+    return std::wstring(buffer) + L"\\Korvel";
+}
+
+std::wstring KorvelLogPath() {
+    return KorvelDataFolder() + L"\\korvel.log";
+}
+
+std::wstring KorvelConfigPath() {
+    return KorvelDataFolder() + L"\\config.ini";
+}
+
+void ResetKorvelData() {
+    DeleteFileW(KorvelLogPath().c_str());
+    DeleteFileW((KorvelLogPath() + L".old").c_str());
+    DeleteFileW(KorvelConfigPath().c_str());
+}
+
+std::vector<std::wstring> ReadKorvelLog() {
+    std::string bytes = ReadBytes(KorvelLogPath());
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        bytes.erase(0, 3);
+    }
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            break; // a line still being written
+        }
+        lines.push_back(FromUtf8(bytes.substr(start, end - start)));
+        start = end + 2;
+    }
+    return lines;
+}
+
+int FindLogLine(const std::vector<std::wstring>& lines, const std::wstring& part, int from) {
+    for (int i = from < 0 ? 0 : from; i < static_cast<int>(lines.size()); ++i) {
+        if (lines[static_cast<size_t>(i)].find(part) != std::wstring::npos) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool WaitForLogLine(const std::wstring& part, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        if (FindLogLine(ReadKorvelLog(), part) >= 0) {
+            return true;
+        }
+        Sleep(50);
+    } while (GetTickCount64() < deadline);
+    return false;
+}
+
+std::wstring SiblingProgram(const wchar_t* name) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder(self);
+    folder.erase(folder.find_last_of(L"\\/") + 1);
+    return folder + name;
+}
+
+ChildProcess::~ChildProcess() {
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    if (info_.hProcess != nullptr) {
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+}
+
+bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty()) {
+        commandLine += L" " + arguments;
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info_) != FALSE;
+}
+
+long ChildProcess::WaitForExit(DWORD timeoutMs) {
+    if (info_.hProcess == nullptr || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return static_cast<long>(code);
+}
+
+bool ChildProcess::Running() const {
+    return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND WaitForHostWindow(DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        if (HWND host = FindWindowW(L"KorvelHost", L"Korvel")) {
+            return host;
+        }
+        Sleep(50);
+    } while (GetTickCount64() < deadline);
+    return nullptr;
+}
+
+long QuitThroughTrayMenu(ChildProcess& korvel) {
+    HWND host = FindWindowW(L"KorvelHost", L"Korvel");
+    if (host == nullptr) {
+        return -1;
+    }
+    PostTrayEvent(host, WM_RBUTTONUP);
+    if (WaitForPopupMenu(5000) == nullptr) {
+        return -1;
+    }
+    // From no selection, Up selects the last item: Quit.
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
+    return korvel.WaitForExit(10000);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Small helpers shared by the unit and integration tests.
+#include <string>
+#include <vector>
+
+// Collects every log line written while it lives (through the log's listener).
+class CapturedLog {
+  public:
+    CapturedLog();
+    ~CapturedLog();
+    CapturedLog(const CapturedLog&) = delete;
+    CapturedLog& operator=(const CapturedLog&) = delete;
+
+    const std::vector<std::wstring>& Lines() const { return lines_; }
+    // True when some line contains `part`.
+    bool Contains(const std::wstring& part) const;
+    // How many lines contain `part`.
+    int Count(const std::wstring& part) const;
+    void Clear() { lines_.clear(); }
+
+  private:
+    static void OnLine(const std::wstring& line, void* context);
+    std::vector<std::wstring> lines_;
+};
+
+// A fresh empty folder under the temporary folder, removed with everything in it when it goes.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    // Path() + "\" + name
+    std::wstring Join(const std::wstring& name) const;
+
+  private:
+    std::wstring path_;
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
