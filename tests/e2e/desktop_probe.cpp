@@ -42,61 +42,63 @@ class RemoteBuffer {
 constexpr SIZE_T kToolInfoOffset = 0;
 constexpr SIZE_T kTextOffset = 512;
 constexpr SIZE_T kTextChars = 1024;
-constexpr SIZE_T kTitleInfoOffset = 2600;
-constexpr SIZE_T kTitleOffset = 2700;
-constexpr SIZE_T kTitleChars = 128;
 
-std::wstring ReadRemoteString(const RemoteBuffer& remote, SIZE_T offset, SIZE_T chars) {
-    std::wstring text(chars, L'\0');
-    if (!remote.Read(offset, &text[0], chars * sizeof(wchar_t))) {
-        return {};
-    }
-    text.resize(wcsnlen(text.c_str(), chars));
-    return text;
-}
-
-bool ReadBalloon(HWND tooltip, BalloonText* out) {
+// Asks a tooltip window for the texts of all its tools; the structures live in the tooltip's own process.
+std::vector<std::wstring> ReadToolTexts(HWND tooltip) {
+    std::vector<std::wstring> texts;
     DWORD processId = 0;
     GetWindowThreadProcessId(tooltip, &processId);
-    RemoteBuffer remote(processId, 4096);
+    RemoteBuffer remote(processId, kTextOffset + kTextChars * sizeof(wchar_t));
     if (!remote.Ok()) {
-        return false;
+        return texts;
     }
-    TOOLINFOW info = {};
-    info.cbSize = sizeof info;
-    remote.Write(kToolInfoOffset, &info, sizeof info);
-    if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote.At(kToolInfoOffset)))) {
-        return false;
+    const LPARAM remoteInfo = reinterpret_cast<LPARAM>(remote.At(kToolInfoOffset));
+    const WPARAM count = static_cast<WPARAM>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+    for (WPARAM index = 0; index < count; ++index) {
+        TOOLINFOW info = {};
+        info.cbSize = sizeof info;
+        remote.Write(kToolInfoOffset, &info, sizeof info);
+        if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, index, remoteInfo)) {
+            continue;
+        }
+        remote.Read(kToolInfoOffset, &info, sizeof info);
+        info.lpszText = reinterpret_cast<LPWSTR>(remote.At(kTextOffset));
+        remote.Write(kToolInfoOffset, &info, sizeof info);
+        const wchar_t empty = 0;
+        remote.Write(kTextOffset, &empty, sizeof empty);
+        SendMessageW(tooltip, TTM_GETTEXTW, kTextChars, remoteInfo);
+        std::wstring text(kTextChars, L'\0');
+        if (remote.Read(kTextOffset, &text[0], kTextChars * sizeof(wchar_t))) {
+            text.resize(wcsnlen(text.c_str(), kTextChars));
+            texts.push_back(text);
+        }
     }
-    remote.Read(kToolInfoOffset, &info, sizeof info);
-    info.lpszText = reinterpret_cast<LPWSTR>(remote.At(kTextOffset));
-    remote.Write(kToolInfoOffset, &info, sizeof info);
-    const wchar_t empty = 0;
-    remote.Write(kTextOffset, &empty, sizeof empty);
-    SendMessageW(tooltip, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote.At(kToolInfoOffset)));
-    out->text = ReadRemoteString(remote, kTextOffset, kTextChars);
-
-    TTGETTITLE title = {};
-    title.dwSize = sizeof title;
-    title.cch = kTitleChars;
-    title.pszTitle = reinterpret_cast<WCHAR*>(remote.At(kTitleOffset));
-    remote.Write(kTitleInfoOffset, &title, sizeof title);
-    remote.Write(kTitleOffset, &empty, sizeof empty);
-    SendMessageW(tooltip, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(remote.At(kTitleInfoOffset)));
-    out->title = ReadRemoteString(remote, kTitleOffset, kTitleChars);
-    return true;
+    return texts;
 }
 
-BOOL CALLBACK CollectBalloon(HWND window, LPARAM context) {
+struct ToolTextSearch {
+    bool visibleOnly;
+    std::vector<std::wstring> texts;
+};
+
+BOOL CALLBACK CollectToolTexts(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ToolTextSearch*>(context);
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    if (IsWindowVisible(window) && wcscmp(className, TOOLTIPS_CLASSW) == 0) {
-        BalloonText balloon;
-        if (ReadBalloon(window, &balloon) && !balloon.text.empty()) {
-            reinterpret_cast<std::vector<BalloonText>*>(context)->push_back(balloon);
+    if (wcscmp(className, TOOLTIPS_CLASSW) == 0 && (!search->visibleOnly || IsWindowVisible(window))) {
+        for (std::wstring& text : ReadToolTexts(window)) {
+            if (!text.empty()) {
+                search->texts.push_back(text);
+            }
         }
     }
     return TRUE;
+}
+
+std::vector<std::wstring> ToolTexts(bool visibleOnly) {
+    ToolTextSearch search{visibleOnly, {}};
+    EnumWindows(CollectToolTexts, reinterpret_cast<LPARAM>(&search));
+    return search.texts;
 }
 
 HWND VisiblePopupMenu() {
@@ -111,20 +113,25 @@ HWND VisiblePopupMenu() {
 
 } // namespace
 
-std::vector<BalloonText> VisibleBalloons() {
-    std::vector<BalloonText> balloons;
-    EnumWindows(CollectBalloon, reinterpret_cast<LPARAM>(&balloons));
-    return balloons;
+std::vector<std::wstring> VisibleBalloons() {
+    // A balloon is a visible tooltip window; the tray's hover tooltip stays hidden until the pointer rests.
+    return ToolTexts(true);
 }
 
-bool WaitForBalloon(const std::wstring& text, DWORD timeoutMs, BalloonText* seen) {
+bool TrayTooltipPresent(const std::wstring& text) {
+    for (const std::wstring& tip : ToolTexts(false)) {
+        if (tip == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool WaitForBalloon(const std::wstring& text, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        for (const BalloonText& balloon : VisibleBalloons()) {
-            if (balloon.text == text) {
-                if (seen != nullptr) {
-                    *seen = balloon;
-                }
+        for (const std::wstring& balloon : VisibleBalloons()) {
+            if (balloon == text) {
                 return true;
             }
         }
@@ -154,18 +161,6 @@ bool NoPopupMenuFor(DWORD timeoutMs) {
         Sleep(30);
     } while (GetTickCount64() < deadline);
     return true;
-}
-
-std::vector<std::wstring> PopupMenuItems(HWND menuWindow) {
-    std::vector<std::wstring> items;
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-    const int count = menu != nullptr ? GetMenuItemCount(menu) : -1;
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[256] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-        items.push_back(text);
-    }
-    return items;
 }
 
 void PressKey(WORD vk, int times) {

@@ -5,22 +5,18 @@
 #include <string>
 #include <vector>
 
-struct BalloonText {
-    std::wstring title;
-    std::wstring text;
-};
-
-// The balloons on screen now, read from the notification area's tooltip windows in explorer's process.
-std::vector<BalloonText> VisibleBalloons();
+// The texts of the balloons on screen now, read from the notification area's tooltip windows in explorer's
+// process. (Wine's tooltips do not give their title back, so only the text is read.)
+std::vector<std::wstring> VisibleBalloons();
+// True when some tooltip on the desktop (the notification area's icon tips among them) has this text.
+bool TrayTooltipPresent(const std::wstring& text);
 // Waits for a balloon whose text equals `text`; true when it came in time.
-bool WaitForBalloon(const std::wstring& text, DWORD timeoutMs, BalloonText* seen = nullptr);
+bool WaitForBalloon(const std::wstring& text, DWORD timeoutMs);
 
 // The visible popup menu window ("#32768"), once one is open; null when none opened in time.
 HWND WaitForPopupMenu(DWORD timeoutMs);
 // True when no popup menu is open after `timeoutMs`.
 bool NoPopupMenuFor(DWORD timeoutMs);
-// The item texts of an open popup menu, or empty when they cannot be read from this process.
-std::vector<std::wstring> PopupMenuItems(HWND menuWindow);
 
 // Presses and releases one key with SendInput, `times` times.
 void PressKey(WORD vk, int times = 1);

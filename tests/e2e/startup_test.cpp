@@ -60,11 +60,11 @@ TEST_F(KorvelE2ETest, FirstStartWritesDefaultsLogsInOrderAndWelcomes) {
     }
     EXPECT_EQ(FindLogLine(lines, L"[ERROR] 注册快捷键失败"), -1);
 
-    BalloonText balloon;
-    EXPECT_TRUE(WaitForBalloon(kWelcomeZh, 20000, &balloon));
-    EXPECT_EQ(balloon.title, L"Korvel");
+    EXPECT_TRUE(WaitForBalloon(kWelcomeZh, 20000));
+    EXPECT_TRUE(TrayTooltipPresent(L"KOR-VEL 截图"));
 
     EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
+    EXPECT_FALSE(TrayTooltipPresent(L"KOR-VEL 截图")) << "the icon stayed after quitting";
     const std::vector<std::wstring> after = ReadKorvelLog();
     ASSERT_FALSE(after.empty());
     EXPECT_NE(after.back().find(L"[INFO] 进程退出"), std::wstring::npos);
@@ -105,7 +105,8 @@ TEST_F(KorvelE2ETest, SecondLaunchWithoutAWindowToFindStillEndsWithZero) {
     EXPECT_EQ(FindLogLine(lines, L"配置"), -1);
 }
 
-TEST_F(KorvelE2ETest, ShortcutHeldElsewhereLogsItsErrorAndBalloonsBeforeTheWelcome) {
+TEST_F(KorvelE2ETest, ShortcutHeldElsewhereLogsItsErrorAndShowsItsBalloon) {
+    WriteConfig(DefaultConfigBytes()); // not a first start: no welcome balloon
     ChildProcess holder;
     ASSERT_TRUE(holder.Start(SiblingProgram(L"hotkey_holder.exe"), L"3 65")); // Ctrl + Alt + A
     Sleep(500);
@@ -117,11 +118,24 @@ TEST_F(KorvelE2ETest, ShortcutHeldElsewhereLogsItsErrorAndBalloonsBeforeTheWelco
     EXPECT_GE(FindLogLine(lines, L"[ERROR] 注册快捷键失败 name=框选 key=Ctrl + Alt + A err="), 0);
     EXPECT_GE(FindLogLine(lines, L"[INFO] 注册快捷键成功 name=全屏 key=Ctrl + Alt + F"), 0);
     EXPECT_GE(FindLogLine(lines, L"[INFO] 注册快捷键成功 name=窗口 key=Ctrl + Alt + W"), 0);
+    EXPECT_TRUE(WaitForBalloon(kShortcutFailedZh, 20000));
 
-    // The notification area shows one balloon at a time, in the order they were asked for.
-    ASSERT_TRUE(WaitForBalloon(kShortcutFailedZh, 20000));
-    EXPECT_FALSE(WaitForBalloon(kWelcomeZh, 0));
-    EXPECT_TRUE(WaitForBalloon(kWelcomeZh, 45000));
+    EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
+}
+
+TEST_F(KorvelE2ETest, OnAFirstStartTheWelcomeFollowsTheShortcutBalloon) {
+    ChildProcess holder;
+    ASSERT_TRUE(holder.Start(SiblingProgram(L"hotkey_holder.exe"), L"3 70")); // Ctrl + Alt + F
+    Sleep(500);
+    ASSERT_TRUE(holder.Running()) << "the holder could not register Ctrl + Alt + F";
+
+    ChildProcess korvel;
+    StartKorvel(korvel);
+    EXPECT_GE(FindLogLine(ReadKorvelLog(), L"[ERROR] 注册快捷键失败 name=全屏 key=Ctrl + Alt + F err="), 0);
+    // Wine's notification area keeps one balloon per icon and shows the latest request: the welcome,
+    // asked for right after the shortcut balloon, is the one that stays.
+    ASSERT_TRUE(WaitForBalloon(kWelcomeZh, 20000));
+    EXPECT_FALSE(WaitForBalloon(kShortcutFailedZh, 3000));
 
     EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
 }

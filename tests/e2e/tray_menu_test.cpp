@@ -29,20 +29,12 @@ TEST_F(KorvelE2ETest, EnglishMenuListsCapturesWithShortcutsAndQuitEndsWithZero) 
     ChildProcess korvel;
     StartKorvel(korvel);
     HWND host = FindWindowW(L"KorvelHost", L"Korvel");
+    EXPECT_TRUE(TrayTooltipPresent(L"KOR-VEL")); // the icon's tooltip in English
 
     PostTrayEvent(host, WM_RBUTTONUP);
-    HWND menu = WaitForPopupMenu(5000);
-    ASSERT_NE(menu, nullptr);
-    const std::vector<std::wstring> items = PopupMenuItems(menu);
-    const std::vector<std::wstring> expected = {L"Region (Ctrl + Alt + A)",
-                                                L"Full screen (Ctrl + Alt + F)",
-                                                L"Window (Ctrl + Alt + W)",
-                                                L"",
-                                                L"Toolbar",
-                                                L"Settings",
-                                                L"Ondralux",
-                                                L"Quit"};
-    EXPECT_EQ(items, expected);
+    // Wine does not let another process read a popup menu's items: the exact item texts are checked by the
+    // in-process tray tests; here the menu's own log lines show what it was built from.
+    ASSERT_NE(WaitForPopupMenu(5000), nullptr);
     const std::vector<std::wstring> lines = ReadKorvelLog();
     int at = 0;
     for (const wchar_t* part :
