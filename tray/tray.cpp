@@ -14,6 +14,8 @@ namespace {
 
 HWND trayWindow = nullptr;
 HICON trayIcon = nullptr;
+// The system's fallback icon is shared and must not be destroyed; only the program's own icon is.
+bool trayIconOwned = false;
 UINT taskbarCreatedMessage = 0;
 HostCommandHandler trayCommandHandler = nullptr;
 
@@ -103,7 +105,8 @@ bool InitTray(HWND window) {
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     trayIcon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-    if (trayIcon != nullptr) {
+    trayIconOwned = trayIcon != nullptr;
+    if (trayIconOwned) {
         LogInfo(L"已加载程序图标 resource=1 size=32");
     } else {
         LogError(L"加载程序图标失败 err=%lu", GetLastError());
@@ -172,10 +175,11 @@ void RemoveTray() {
     data.hWnd = trayWindow;
     data.uID = kTrayIconId;
     Shell_NotifyIconW(NIM_DELETE, &data);
-    if (trayIcon != nullptr) {
+    if (trayIcon != nullptr && trayIconOwned) {
         DestroyIcon(trayIcon);
-        trayIcon = nullptr;
     }
+    trayIcon = nullptr;
+    trayIconOwned = false;
     trayWindow = nullptr;
     LogInfo(L"托盘图标已移除");
 }

@@ -16,7 +16,8 @@ class KorvelE2ETest : public ::testing::Test {
 
     // Starts Korvel and waits until its start-up has registered the shortcuts.
     void StartKorvel(ChildProcess& korvel) {
-        ASSERT_TRUE(korvel.Start(SiblingProgram(L"Korvel.exe")));
+        ASSERT_TRUE(korvel.Start(SiblingProgram(L"Korvel.exe")))
+            << "CreateProcessW failed: " << GetLastError();
         ASSERT_NE(WaitForHostWindow(10000), nullptr);
         ASSERT_TRUE(WaitForLogLine(L"name=窗口", 10000));
     }

@@ -27,7 +27,7 @@ int CountLogLines(const std::wstring& part) {
 TEST_F(KorvelE2ETest, EnglishMenuListsCapturesWithShortcutsAndQuitEndsWithZero) {
     WriteConfig(kEnglishConfig);
     ChildProcess korvel;
-    StartKorvel(korvel);
+    ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
     HWND host = FindWindowW(L"KorvelHost", L"Korvel");
     EXPECT_TRUE(TrayTooltipPresent(L"KOR-VEL")); // the icon's tooltip in English
 
@@ -57,7 +57,7 @@ TEST_F(KorvelE2ETest, EnglishMenuListsCapturesWithShortcutsAndQuitEndsWithZero) 
 
 TEST_F(KorvelE2ETest, ReleasesAndDoubleClicksOpenTheMenuPressesAndMovesDoNot) {
     ChildProcess korvel;
-    StartKorvel(korvel);
+    ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
     HWND host = FindWindowW(L"KorvelHost", L"Korvel");
 
     for (UINT opening :
@@ -83,7 +83,7 @@ TEST_F(KorvelE2ETest, ReleasesAndDoubleClicksOpenTheMenuPressesAndMovesDoNot) {
 
 TEST_F(KorvelE2ETest, ToolbarChosenTwiceRewritesTheConfigurationTwiceAndReturns) {
     ChildProcess korvel;
-    StartKorvel(korvel);
+    ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
     HWND host = FindWindowW(L"KorvelHost", L"Korvel");
     const std::string fileBefore = ReadConfigFile();
     ASSERT_NE(fileBefore.find("toolbar=0\r\n"), std::string::npos);
