@@ -4,9 +4,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${KORVEL_BUILD_DIR:-$root/build}
-mkdir -p "$build_dir"
-
-"$root/scripts/install-deps.sh"
 KORVEL_BUILD_DIR=$build_dir "$root/scripts/build.sh"
 
 . "$root/scripts/wine-session.sh"

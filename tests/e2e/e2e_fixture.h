@@ -4,6 +4,7 @@
 #include <string>
 
 #include "korvel_process.h"
+#include "support/test_support.h"
 
 // Every end-to-end test starts with no Korvel running and no korvel.log or config.ini.
 class KorvelE2ETest : public ::testing::Test {
@@ -22,29 +23,17 @@ class KorvelE2ETest : public ::testing::Test {
         ASSERT_TRUE(WaitForLogLine(L"name=窗口", 10000));
     }
 
-    static std::string ReadConfigFile() {
-        HANDLE file =
-            CreateFileW(KorvelConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        std::string bytes;
-        if (file != INVALID_HANDLE_VALUE) {
-            char buffer[4096];
-            DWORD read = 0;
-            while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-                bytes.append(buffer, read);
-            }
-            CloseHandle(file);
-        }
-        return bytes;
-    }
+    static std::string ReadConfigFile() { return ReadFileBytes(KorvelConfigPath()); }
 
     static void WriteConfig(const std::string& utf8Text) {
         CreateDirectoryW(KorvelDataFolder().c_str(), nullptr);
-        HANDLE file = CreateFileW(KorvelConfigPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, utf8Text.data(), static_cast<DWORD>(utf8Text.size()), &written, nullptr);
-        CloseHandle(file);
+        ASSERT_TRUE(WriteFileBytes(KorvelConfigPath(), utf8Text));
+    }
+
+    // Starts a second program that holds a shortcut ("modifiers vk" in decimal), to stage a conflict.
+    static void HoldShortcut(ChildProcess& holder, const wchar_t* modifiersAndKey) {
+        ASSERT_TRUE(holder.Start(SiblingProgram(L"hotkey_holder.exe"), modifiersAndKey));
+        Sleep(500);
+        ASSERT_TRUE(holder.Running()) << "the holder could not register its shortcut";
     }
 };

@@ -2,42 +2,8 @@
 
 #include <shlobj.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "desktop_probe.h"
-
-namespace {
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-    return out;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    // Shared read and write: Korvel may append while the test reads.
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string bytes;
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-} // namespace
+#include "support/test_support.h"
 
 std::wstring KorvelDataFolder() {
     wchar_t buffer[MAX_PATH] = {};
@@ -60,7 +26,7 @@ void ResetKorvelData() {
 }
 
 std::vector<std::wstring> ReadKorvelLog() {
-    std::string bytes = ReadBytes(KorvelLogPath());
+    std::string bytes = ReadFileBytes(KorvelLogPath());
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         bytes.erase(0, 3);
     }

@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size) - 1);
-    return out;
-}
-
 std::string DefaultConfigBytes() {
     wchar_t pictures[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, 0, pictures);
@@ -24,7 +16,7 @@ std::string DefaultConfigBytes() {
            "full_mod=3\r\nfull_vk=70\r\nfull_enabled=1\r\n"
            "window_mod=3\r\nwindow_vk=87\r\nwindow_enabled=1\r\n"
            "format=0\r\njpeg_quality=90\r\npath=" +
-           Utf8(std::wstring(pictures) + L"\\Korvel") + "\r\ntoolbar=0\r\nlanguage=0\r\n";
+           ToUtf8(std::wstring(pictures) + L"\\Korvel") + "\r\ntoolbar=0\r\nlanguage=0\r\n";
 }
 
 const wchar_t kWelcomeZh[] = L"KOR-VEL 已启动。单击托盘图标可截图或打开设置。";
@@ -55,7 +47,7 @@ TEST_F(KorvelE2ETest, FirstStartWritesDefaultsLogsInOrderAndWelcomes) {
     int at = 0;
     for (const std::wstring& part : expectedOrder) {
         const int found = FindLogLine(lines, part, at);
-        ASSERT_GE(found, at) << "missing or out of order: " << Utf8(part);
+        ASSERT_GE(found, at) << "missing or out of order: " << ToUtf8(part);
         at = found + 1;
     }
     EXPECT_EQ(FindLogLine(lines, L"[ERROR] 注册快捷键失败"), -1);
@@ -107,9 +99,7 @@ TEST_F(KorvelE2ETest, SecondLaunchWithoutAWindowToFindStillEndsWithZero) {
 TEST_F(KorvelE2ETest, ShortcutHeldElsewhereLogsItsErrorAndShowsItsBalloon) {
     WriteConfig(DefaultConfigBytes()); // not a first start: no welcome balloon
     ChildProcess holder;
-    ASSERT_TRUE(holder.Start(SiblingProgram(L"hotkey_holder.exe"), L"3 65")); // Ctrl + Alt + A
-    Sleep(500);
-    ASSERT_TRUE(holder.Running()) << "the holder could not register Ctrl + Alt + A";
+    ASSERT_NO_FATAL_FAILURE(HoldShortcut(holder, L"3 65")); // Ctrl + Alt + A
 
     ChildProcess korvel;
     ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
@@ -124,9 +114,7 @@ TEST_F(KorvelE2ETest, ShortcutHeldElsewhereLogsItsErrorAndShowsItsBalloon) {
 
 TEST_F(KorvelE2ETest, OnAFirstStartTheWelcomeFollowsTheShortcutBalloon) {
     ChildProcess holder;
-    ASSERT_TRUE(holder.Start(SiblingProgram(L"hotkey_holder.exe"), L"3 70")); // Ctrl + Alt + F
-    Sleep(500);
-    ASSERT_TRUE(holder.Running()) << "the holder could not register Ctrl + Alt + F";
+    ASSERT_NO_FATAL_FAILURE(HoldShortcut(holder, L"3 70")); // Ctrl + Alt + F
 
     ChildProcess korvel;
     ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));

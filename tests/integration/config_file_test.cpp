@@ -29,10 +29,6 @@ const char kDefaultText[] = "region_mod=3\r\n"
                             "toolbar=0\r\n"
                             "language=0\r\n";
 
-std::wstring Fields(const AppConfig& config) {
-    return SerializeConfig(config);
-}
-
 // A record that no load produces, to show when `out` was left alone.
 AppConfig Sentinel() {
     AppConfig config = MakeDefaultConfig();

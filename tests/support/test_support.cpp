@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "config/config_text.h"
 #include "log/log.h"
 
 CapturedLog::CapturedLog() {
@@ -116,4 +117,21 @@ std::wstring FromUtf8(const std::string& text) {
     std::wstring out(static_cast<size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
+}
+
+AppConfig SampleConfig() {
+    AppConfig config;
+    config.region = {kModControl | kModAlt, 0x41, true};
+    config.full = {kModControl | kModAlt, 0x46, true};
+    config.window = {kModControl | kModAlt, 0x57, true};
+    config.format = ImageFormat::Png;
+    config.jpegQuality = 90;
+    config.saveDir = L"D:\\shots";
+    config.toolbar = false;
+    config.language = UiLanguage::SimplifiedChinese;
+    return config;
+}
+
+std::wstring Fields(const AppConfig& config) {
+    return SerializeConfig(config);
 }

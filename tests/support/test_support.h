@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "config/config.h"
+
 // Collects every log line written while it lives (through the log's listener).
 class CapturedLog {
   public:
@@ -45,3 +47,8 @@ bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
+
+// A valid configuration record that does not depend on the machine's folders.
+AppConfig SampleConfig();
+// Every field in readable form (the config.ini text), so that a mismatch shows which one differs.
+std::wstring Fields(const AppConfig& config);

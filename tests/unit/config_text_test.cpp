@@ -7,29 +7,6 @@
 #include "config/config_text.h"
 #include "support/test_support.h"
 
-namespace {
-
-// A valid record that does not depend on the machine's folders.
-AppConfig SampleConfig() {
-    AppConfig config;
-    config.region = {kModControl | kModAlt, 0x41, true};
-    config.full = {kModControl | kModAlt, 0x46, true};
-    config.window = {kModControl | kModAlt, 0x57, true};
-    config.format = ImageFormat::Png;
-    config.jpegQuality = 90;
-    config.saveDir = L"D:\\shots";
-    config.toolbar = false;
-    config.language = UiLanguage::SimplifiedChinese;
-    return config;
-}
-
-// Every field in readable form, so that a mismatch shows which one differs.
-std::wstring Fields(const AppConfig& config) {
-    return SerializeConfig(config);
-}
-
-} // namespace
-
 TEST(ConfigTrimSpaces, DropsWhiteSpaceAtBothEndsOnly) {
     struct Case {
         const wchar_t* text;

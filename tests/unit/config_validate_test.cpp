@@ -9,21 +9,12 @@
 
 namespace {
 
-AppConfig SampleConfig() {
-    AppConfig config;
-    config.region = {kModControl | kModAlt, 0x41, true};
-    config.full = {kModControl | kModAlt, 0x46, true};
-    config.window = {kModControl | kModAlt, 0x57, true};
-    config.format = ImageFormat::Png;
-    config.jpegQuality = 90;
-    config.saveDir = L"D:\\shots";
+// Toolbar on and English, so that a repair that resets the record would show.
+AppConfig ValidatedSample() {
+    AppConfig config = SampleConfig();
     config.toolbar = true;
     config.language = UiLanguage::English;
     return config;
-}
-
-std::wstring Fields(const AppConfig& config) {
-    return SerializeConfig(config);
 }
 
 struct ValidateCase {
@@ -88,9 +79,9 @@ TEST(ConfigValidate, RepairsOutOfRangeValues) {
          [](AppConfig& c) { c.full.enabled = false; }, nullptr},
     };
     for (const ValidateCase& c : cases) {
-        AppConfig config = SampleConfig();
+        AppConfig config = ValidatedSample();
         c.damage(config);
-        AppConfig expected = SampleConfig();
+        AppConfig expected = ValidatedSample();
         c.repair(expected);
 
         CapturedLog log;
@@ -106,7 +97,7 @@ TEST(ConfigValidate, RepairsOutOfRangeValues) {
 }
 
 TEST(ConfigValidate, RepairsEveryFieldInOnePass) {
-    AppConfig config = SampleConfig();
+    AppConfig config = ValidatedSample();
     config.format = static_cast<ImageFormat>(7);
     config.jpegQuality = -3;
     config.language = static_cast<UiLanguage>(9);
@@ -123,7 +114,7 @@ TEST(ConfigValidate, RepairsEveryFieldInOnePass) {
 }
 
 TEST(ConfigValidate, EmptySaveFolderBecomesTheDefault) {
-    AppConfig config = SampleConfig();
+    AppConfig config = ValidatedSample();
     config.saveDir.clear();
     ValidateConfig(config);
     EXPECT_EQ(config.saveDir, GetDefaultSaveFolder());
@@ -168,7 +159,7 @@ TEST(ConfigDefaultSaveFolder, IsThePicturesFolderOnThisMachine) {
 
 TEST(ConfigDefaults, MakeDefaultConfigGivesTheShippedSettings) {
     const AppConfig config = MakeDefaultConfig();
-    AppConfig expected = SampleConfig();
+    AppConfig expected = ValidatedSample();
     expected.toolbar = false;
     expected.language = UiLanguage::SimplifiedChinese;
     expected.saveDir = GetDefaultSaveFolder();
