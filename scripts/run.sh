@@ -10,7 +10,7 @@ KORVEL_BUILD_DIR=$build_dir "$root/scripts/build.sh"
 trap wine_session_stop EXIT
 wine_session_start "$build_dir"
 
-data_dir=$(winepath -u 'C:\users' 2>/dev/null)/$(whoami)/AppData/Roaming/Korvel
+data_dir="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Korvel"
 echo "Korvel runs on display $DISPLAY with the Wine prefix $WINEPREFIX."
 echo "Log: $data_dir/korvel.log"
 echo "Configuration: $data_dir/config.ini"
