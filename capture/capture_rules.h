@@ -6,6 +6,10 @@
 
 constexpr int32_t kMaxCaptureSide = 32000;
 
+// to - from, saturated to the int32 range: a rectangle whose sides lie further apart than int32 can express
+// then reads as too large (or too small) and is refused, where a wrapped difference could look plausible.
+int32_t SpanBetween(int32_t from, int32_t to);
+
 // A capture of w x h pixels is allowed when both are within 1..32000.
 bool IsCaptureSizeAllowed(int32_t width, int32_t height);
 
@@ -24,4 +28,3 @@ CropPlan PlanCrop(const Rect& rect, int32_t sourceOriginX, int32_t sourceOriginY
 
 // The intersection of two rectangles; an empty Rect() when they do not overlap.
 Rect IntersectRects(const Rect& a, const Rect& b);
-

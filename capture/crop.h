@@ -2,6 +2,6 @@
 #include "capture/captured_image.h"
 #include "capture/rect.h"
 
-// Cuts `rect` (virtual-screen coordinates) out of `source` into a new bitmap, clipped to the source. The source
-// stays the caller's and must not be selected into any DC.
+// Cuts `rect` (virtual-screen coordinates) out of `source` into a new bitmap, clipped to the source. The
+// source stays the caller's and must not be selected into any DC.
 bool CropCapturedImage(const CapturedImage& source, const Rect& rect, CapturedImage& out);

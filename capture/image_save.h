@@ -5,7 +5,8 @@
 
 #include "capture/captured_image.h"
 
-// Index of the GDI+ encoder for the MIME type ("image/png", "image/jpeg"), its class id in `clsid`; -1 if none.
+// Index of the GDI+ encoder for the MIME type ("image/png", "image/jpeg"), its class id in `clsid`; -1 if
+// none.
 int FindEncoderClsid(const wchar_t* mimeType, CLSID* clsid);
 // Encodes the bitmap (not owned, not changed) as PNG (format 0, and any unknown value) or JPEG (format 1,
 // quality clamped to 1..100) at `path`.

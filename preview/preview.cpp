@@ -13,7 +13,7 @@ void RelayoutPreviewsForLanguage() {
 
 bool ShowPreview(CapturedImage& image) {
     // The caller keeps the bitmap and releases it.
-    LogInfo(L"TODO 预览窗口尚未实现：ShowPreview size=%dx%d origin=(%d,%d)", image.width, image.height, image.originX,
-            image.originY);
+    LogInfo(L"TODO 预览窗口尚未实现：ShowPreview size=%dx%d origin=(%d,%d)", image.width, image.height,
+            image.originX, image.originY);
     return false;
 }

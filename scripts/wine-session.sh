@@ -14,7 +14,7 @@ wine_session_start() {
   if [ "$want_headless" = "headless" ] || [ -z "${DISPLAY:-}" ]; then
     local n=90
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >"$build_dir/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${KORVEL_SCREEN:-1920x1080x24}" -nolisten tcp >"$build_dir/xvfb.log" 2>&1 &
     KORVEL_XVFB_PID=$!
     export DISPLAY=":$n"
     local i

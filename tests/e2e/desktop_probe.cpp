@@ -175,6 +175,38 @@ void PressKey(WORD vk, int times) {
     }
 }
 
+void PressShortcut(UINT modifiers, WORD vk) {
+    std::vector<WORD> keys;
+    if (modifiers & MOD_CONTROL) {
+        keys.push_back(VK_CONTROL);
+    }
+    if (modifiers & MOD_ALT) {
+        keys.push_back(VK_MENU);
+    }
+    if (modifiers & MOD_SHIFT) {
+        keys.push_back(VK_SHIFT);
+    }
+    if (modifiers & MOD_WIN) {
+        keys.push_back(VK_LWIN);
+    }
+    keys.push_back(vk);
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 void PostTrayEvent(HWND host, UINT mouseMessage) {
     PostMessageW(host, WM_APP + 1, 1, static_cast<LPARAM>(mouseMessage));
 }

@@ -20,5 +20,8 @@ bool NoPopupMenuFor(DWORD timeoutMs);
 
 // Presses and releases one key with SendInput, `times` times.
 void PressKey(WORD vk, int times = 1);
+// Presses a global shortcut like a person: modifiers down (MOD_CONTROL, MOD_ALT, MOD_SHIFT, MOD_WIN flags),
+// the key, then everything up in reverse order.
+void PressShortcut(UINT modifiers, WORD vk);
 // Posts the tray icon's callback with a mouse message, as the notification area does.
 void PostTrayEvent(HWND host, UINT mouseMessage);

@@ -1,0 +1,303 @@
+// Measures the capture path on this machine and prints a table: capture, encode, shortcut-to-file, and
+// memory and GDI objects over a long run of captures. Run it through scripts/bench.sh, which starts screens
+// of 1920 x 1080 and 3840 x 2160.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/capture_pipeline.h"
+#include "app/gdiplus_session.h"
+#include "capture/image_save.h"
+#include "capture/screen_capture.h"
+#include "config/config.h"
+#include "config/config_text.h"
+#include "log/log.h"
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct Timing {
+    double median = 0;
+    double p95 = 0;
+};
+
+Timing Measure(int runs, const std::function<void()>& body) {
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowMs();
+        body();
+        samples.push_back(NowMs() - start);
+    }
+    std::sort(samples.begin(), samples.end());
+    Timing timing;
+    timing.median = samples[samples.size() / 2];
+    timing.p95 = samples[std::min(samples.size() - 1, samples.size() * 95 / 100)];
+    return timing;
+}
+
+void PrintRow(const char* what, const Timing& timing, const char* target) {
+    std::printf("| %-44s | %9.1f | %9.1f | %-22s |\n", what, timing.median, timing.p95, target);
+}
+
+std::wstring TempFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+void DeleteFilesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// Wine answers 0 to GetGuiResources, so the GDI measure is the headroom: how many more objects the process
+// can still create before GDI refuses. A leak of N objects shrinks it by N.
+long GdiHeadroom() {
+    std::vector<HBRUSH> brushes;
+    for (;;) {
+        HBRUSH brush = CreateSolidBrush(RGB(brushes.size() & 0xFF, 0, 0));
+        if (brush == nullptr || brushes.size() >= 200000) {
+            if (brush != nullptr) {
+                DeleteObject(brush);
+            }
+            break;
+        }
+        brushes.push_back(brush);
+    }
+    for (HBRUSH brush : brushes) {
+        DeleteObject(brush);
+    }
+    return static_cast<long>(brushes.size());
+}
+
+SIZE_T PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    return counters.PrivateUsage;
+}
+
+SIZE_T PeakPagefile(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process, &counters, sizeof counters);
+    return counters.PeakPagefileUsage;
+}
+
+void PressShortcut(WORD key) {
+    INPUT inputs[6] = {};
+    const WORD keys[3] = {VK_CONTROL, VK_MENU, key};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[i];
+        inputs[5 - i] = inputs[i];
+        inputs[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, inputs, sizeof(INPUT));
+}
+
+// The real Korvel.exe beside this program, with a configuration that saves into `folder`.
+struct KorvelUnderTest {
+    PROCESS_INFORMATION process = {};
+    bool Start(const std::wstring& folder) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring exe(self);
+        exe.erase(exe.find_last_of(L"\\/") + 1);
+        exe += L"Korvel.exe";
+        AppConfig config = MakeDefaultConfig();
+        config.saveDir = folder;
+        const std::wstring text = SerializeConfig(config);
+        wchar_t appData[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+        const std::wstring dataFolder = std::wstring(appData) + L"\\Korvel";
+        CreateDirectoryW(dataFolder.c_str(), nullptr);
+        const std::wstring configPath = dataFolder + L"\\config.ini";
+        HANDLE file = CreateFileW(configPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], size, nullptr, nullptr);
+        DWORD written = 0;
+        WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size() - 1), &written, nullptr);
+        CloseHandle(file);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            return false;
+        }
+        for (int i = 0; i < 200 && FindWindowW(L"KorvelHost", L"Korvel") == nullptr; ++i) {
+            Sleep(50);
+        }
+        Sleep(500); // the shortcuts are registered right after the host window
+        return FindWindowW(L"KorvelHost", L"Korvel") != nullptr;
+    }
+    ~KorvelUnderTest() {
+        if (process.hProcess != nullptr) {
+            TerminateProcess(process.hProcess, 0);
+            WaitForSingleObject(process.hProcess, 5000);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+    }
+};
+
+// How many saves Korvel has logged; its "已保存" line comes right after GDI+ has finished the file.
+int CountSavedLines() {
+    wchar_t appData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+    const std::wstring logPath = std::wstring(appData) + L"\\Korvel\\korvel.log";
+    HANDLE file = CreateFileW(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    const std::string saved = "[INFO] \xE5\xB7\xB2\xE4\xBF\x9D\xE5\xAD\x98 "; // "[INFO] 已保存 "
+    int count = 0;
+    for (size_t at = bytes.find(saved); at != std::string::npos; at = bytes.find(saved, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// From the key press to the complete PNG on disk.
+double ShortcutToFileMs() {
+    const int before = CountSavedLines();
+    const double start = NowMs();
+    PressShortcut('F');
+    while (CountSavedLines() == before) {
+        if (NowMs() - start > 5000) {
+            return -1;
+        }
+        Sleep(1);
+    }
+    return NowMs() - start;
+}
+
+bool ReleaseInsteadOfPreview(CapturedImage& image) {
+    ReleaseCapturedImage(image);
+    return true;
+}
+
+} // namespace
+
+int wmain() {
+    StartGdiplus();
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    std::printf("\nScreen %d x %d (times in ms, median and 95th percentile)\n\n", width, height);
+    std::printf("| %-44s | %9s | %9s | %-22s |\n", "measure", "median", "p95", "target");
+    std::printf("|%s|%s|%s|%s|\n", std::string(46, '-').c_str(), std::string(11, '-').c_str(),
+                std::string(11, '-').c_str(), std::string(24, '-').c_str());
+
+    const int runs = 15;
+    CapturedImage image;
+    PrintRow("capture the virtual screen",
+             Measure(runs,
+                     [&] {
+                         CaptureVirtualScreen(image);
+                         ReleaseCapturedImage(image);
+                     }),
+             "");
+    PrintRow("capture the monitor under the pointer",
+             Measure(runs,
+                     [&] {
+                         CaptureMonitorUnderCursor(image);
+                         ReleaseCapturedImage(image);
+                     }),
+             "");
+    const std::wstring folder = TempFolder(L"korvel-bench");
+    CaptureMonitorUnderCursor(image);
+    PrintRow("encode PNG", Measure(runs, [&] { SaveBitmapToFile(image.bitmap, folder + L"\\b.png", 0, 90); }),
+             "");
+    PrintRow("encode JPEG at quality 90",
+             Measure(runs, [&] { SaveBitmapToFile(image.bitmap, folder + L"\\b.jpg", 1, 90); }), "");
+    ReleaseCapturedImage(image);
+
+    // The whole path through the real program: key press, 50 ms pause, capture, PNG on disk.
+    DeleteFilesIn(folder);
+    {
+        KorvelUnderTest korvel;
+        if (korvel.Start(folder)) {
+            std::vector<double> samples;
+            for (int i = 0; i < 10; ++i) {
+                samples.push_back(ShortcutToFileMs());
+                Sleep(150);
+            }
+            std::sort(samples.begin(), samples.end());
+            Timing timing{samples[samples.size() / 2], samples.back()};
+            PrintRow("shortcut to complete PNG (Korvel.exe)", timing, "<= 250 (1920x1080)");
+        } else {
+            std::printf("| %-44s | %9s | %9s | %-22s |\n", "shortcut to complete PNG (Korvel.exe)", "n/a",
+                        "n/a", "Korvel.exe did not start");
+        }
+    }
+    DeleteFilesIn(folder);
+
+    // 200 captures in a row through the pipeline, each saved as PNG; the preview is replaced by a release.
+    AppConfig& config = GetConfig();
+    config.saveDir = folder;
+    config.format = ImageFormat::Png;
+    CaptureSteps steps = RealCaptureSteps();
+    steps.showPreview = ReleaseInsteadOfPreview;
+    const long headroomBefore = GdiHeadroom();
+    for (int i = 0; i < 5; ++i) { // warm-up: first-use allocations of GDI+ and the C runtime
+        RunCaptureWith(CaptureMode::Screen, steps);
+    }
+    DeleteFilesIn(folder);
+    const SIZE_T privateBefore = PrivateBytes(GetCurrentProcess());
+    const long headroomWarm = GdiHeadroom();
+    for (int i = 0; i < 200; ++i) {
+        RunCaptureWith(CaptureMode::Screen, steps);
+        if (i % 20 == 19) {
+            DeleteFilesIn(folder);
+        }
+    }
+    const SIZE_T privateAfter = PrivateBytes(GetCurrentProcess());
+    const long headroomAfter = GdiHeadroom();
+    DeleteFilesIn(folder);
+
+    std::printf("\n200 captures in a row (monitor capture + PNG save each):\n");
+    std::printf("  private memory: %.1f MiB before, %.1f MiB after (growth %+.1f MiB; target: no growth)\n",
+                privateBefore / 1048576.0, privateAfter / 1048576.0,
+                (static_cast<double>(privateAfter) - static_cast<double>(privateBefore)) / 1048576.0);
+    std::printf(
+        "  GDI objects: headroom %ld at start, %ld after warm-up, %ld after (objects left behind: %ld; "
+        "target: 0)\n",
+        headroomBefore, headroomWarm, headroomAfter, headroomWarm - headroomAfter);
+    std::printf("  (GDI measure: Wine answers 0 to GetGuiResources, so the bench counts how many brushes the "
+                "process can still create; every leaked object lowers that count by one.)\n");
+    std::printf("  peak memory of the process: %.1f MiB\n", PeakPagefile(GetCurrentProcess()) / 1048576.0);
+    StopGdiplus();
+    return 0;
+}

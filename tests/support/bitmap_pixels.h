@@ -1,0 +1,24 @@
+#pragma once
+// Reading and making bitmaps pixel by pixel, for tests that compare pictures exactly.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Colour of the pixel at (x, y), as 0x00RRGGBB.
+using PixelPattern = std::function<uint32_t(int x, int y)>;
+
+// The pixels of a bitmap (not selected into any DC) as 32-bit 0x00RRGGBB values, rows from the top; the
+// size goes to `width` and `height` when they are given. Empty when the bitmap cannot be read.
+std::vector<uint32_t> ReadBitmapPixels(HBITMAP bitmap, int* width = nullptr, int* height = nullptr);
+
+// A bitmap compatible with the screen, like the ones captures make, filled with `pattern`; the caller owns
+// it. Null on failure.
+HBITMAP CreatePatternBitmap(int width, int height, const PixelPattern& pattern);
+
+// The pixels of the part (x, y, width, height) of a picture of `pictureWidth` columns, rows from the top.
+std::vector<uint32_t> CutPixels(const std::vector<uint32_t>& pixels, int pictureWidth, int x, int y,
+                                int width, int height);
+// The pattern evaluated over (x, y, width, height), rows from the top.
+std::vector<uint32_t> PatternPixels(const PixelPattern& pattern, int x, int y, int width, int height);
