@@ -92,11 +92,12 @@ long GdiHeadroom() {
     return static_cast<long>(brushes.size());
 }
 
-SIZE_T PrivateBytes(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
+// Committed memory of the process (Wine leaves PrivateUsage at 0 but fills PagefileUsage).
+SIZE_T CommittedBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters.PrivateUsage;
+    GetProcessMemoryInfo(process, &counters, sizeof counters);
+    return counters.PagefileUsage;
 }
 
 SIZE_T PeakPagefile(HANDLE process) {
@@ -275,7 +276,7 @@ int wmain() {
         RunCaptureWith(CaptureMode::Screen, steps);
     }
     DeleteFilesIn(folder);
-    const SIZE_T privateBefore = PrivateBytes(GetCurrentProcess());
+    const SIZE_T committedBefore = CommittedBytes(GetCurrentProcess());
     const long headroomWarm = GdiHeadroom();
     for (int i = 0; i < 200; ++i) {
         RunCaptureWith(CaptureMode::Screen, steps);
@@ -283,20 +284,30 @@ int wmain() {
             DeleteFilesIn(folder);
         }
     }
-    const SIZE_T privateAfter = PrivateBytes(GetCurrentProcess());
+    const SIZE_T committedAfter = CommittedBytes(GetCurrentProcess());
     const long headroomAfter = GdiHeadroom();
     DeleteFilesIn(folder);
 
     std::printf("\n200 captures in a row (monitor capture + PNG save each):\n");
-    std::printf("  private memory: %.1f MiB before, %.1f MiB after (growth %+.1f MiB; target: no growth)\n",
-                privateBefore / 1048576.0, privateAfter / 1048576.0,
-                (static_cast<double>(privateAfter) - static_cast<double>(privateBefore)) / 1048576.0);
+    std::printf("  committed memory: %.1f MiB before, %.1f MiB after (growth %+.1f MiB; target: no growth)\n",
+                committedBefore / 1048576.0, committedAfter / 1048576.0,
+                (static_cast<double>(committedAfter) - static_cast<double>(committedBefore)) / 1048576.0);
     std::printf(
         "  GDI objects: headroom %ld at start, %ld after warm-up, %ld after (objects left behind: %ld; "
         "target: 0)\n",
         headroomBefore, headroomWarm, headroomAfter, headroomWarm - headroomAfter);
+    // The measure's own check: ten objects kept alive must lower the headroom by ten.
+    HPEN kept[10];
+    for (HPEN& pen : kept) {
+        pen = CreatePen(PS_SOLID, 1, 0);
+    }
+    const long headroomWithTen = GdiHeadroom();
+    for (HPEN pen : kept) {
+        DeleteObject(pen);
+    }
     std::printf("  (GDI measure: Wine answers 0 to GetGuiResources, so the bench counts how many brushes the "
-                "process can still create; every leaked object lowers that count by one.)\n");
+                "process can still create; ten pens kept alive lower that count by %ld.)\n",
+                headroomAfter - headroomWithTen);
     std::printf("  peak memory of the process: %.1f MiB\n", PeakPagefile(GetCurrentProcess()) / 1048576.0);
     StopGdiplus();
     return 0;
