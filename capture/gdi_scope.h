@@ -98,3 +98,25 @@ class OwnedBitmap {
   private:
     HBITMAP bitmap_ = nullptr;
 };
+
+// Owns a pen, brush or font made for one drawing step and deletes it when it goes. Declare it before the
+// SelectionScope that selects it, so that the DC has its previous object back before the deletion.
+template <typename Handle> class OwnedGdiObject {
+  public:
+    explicit OwnedGdiObject(Handle object) : object_(object) {}
+    ~OwnedGdiObject() {
+        if (object_ != nullptr) {
+            DeleteObject(object_);
+        }
+    }
+    OwnedGdiObject(OwnedGdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+    OwnedGdiObject(const OwnedGdiObject&) = delete;
+    OwnedGdiObject& operator=(const OwnedGdiObject&) = delete;
+    OwnedGdiObject& operator=(OwnedGdiObject&&) = delete;
+
+    Handle Get() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+
+  private:
+    Handle object_;
+};

@@ -1,10 +1,364 @@
 #include "overlay/region_overlay.h"
 
+#include "capture/crop.h"
 #include "log/log.h"
+#include "overlay/overlay_paint.h"
+#include "text/font.h"
 
-// TODO(overlay): stand-in until the selection overlay lands; every region capture ends as cancelled.
+namespace {
+
+constexpr wchar_t kOverlayClass[] = L"KorvelOverlay";
+bool overlayClassRegistered = false;
+
+Point CursorPosition() {
+    POINT p = {};
+    GetCursorPos(&p);
+    return Point{p.x, p.y};
+}
+
+OverlayState* StateOf(HWND window) {
+    return reinterpret_cast<OverlayState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HCURSOR CursorFor(const OverlayState& state) {
+    switch (CursorShapeFor(state.model)) {
+    case CursorShape::SizeWE:
+        return LoadCursorW(nullptr, IDC_SIZEWE);
+    case CursorShape::SizeNS:
+        return LoadCursorW(nullptr, IDC_SIZENS);
+    case CursorShape::SizeNWSE:
+        return LoadCursorW(nullptr, IDC_SIZENWSE);
+    case CursorShape::SizeNESW:
+        return LoadCursorW(nullptr, IDC_SIZENESW);
+    default:
+        return state.crossCursor != nullptr ? state.crossCursor : LoadCursorW(nullptr, IDC_CROSS);
+    }
+}
+
+// Carries out what an event rule asked for, in the order the rules give.
+void ApplyEffects(HWND window, OverlayState& state, const EventEffects& effects) {
+    if (effects.focusWindow) {
+        SetFocus(window);
+    }
+    if (effects.captureMouse) {
+        SetCapture(window);
+    }
+    if (effects.releaseMouse) {
+        ReleaseCapture();
+    }
+    if (effects.setCursor) {
+        SetCursor(CursorFor(state));
+    }
+    if (effects.repaint) {
+        InvalidateOverlayWindows(state);
+    }
+    if (effects.finish != OverlayFinish::None) {
+        FinishSelection(state, effects.finish == OverlayFinish::Confirm);
+    }
+}
+
+bool RegisterOverlayClass() {
+    if (overlayClassRegistered) {
+        return true;
+    }
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = OverlayWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kOverlayClass;
+    if (RegisterClassExW(&windowClass) == 0) {
+        LogError(L"注册遮罩窗口类失败 err=%lu", GetLastError());
+        return false;
+    }
+    overlayClassRegistered = true;
+    return true;
+}
+
+} // namespace
+
+bool PrepareOverlayDrawing(OverlayState& state, const CapturedImage& still) {
+    state.source = &still;
+    state.model.bounds =
+        Rect{still.originX, still.originY, still.originX + still.width, still.originY + still.height};
+    state.screenDc = GetDC(nullptr);
+    if (state.screenDc != nullptr) {
+        state.dimBitmap = CreateDimmedBitmap(state.screenDc, still.bitmap, still.width, still.height);
+    }
+    if (state.screenDc == nullptr || state.dimBitmap == nullptr) {
+        LogError(L"框选失败：无法准备遮罩图像");
+        return false;
+    }
+    state.stillDc = CreateCompatibleDC(state.screenDc);
+    state.dimDc = CreateCompatibleDC(state.screenDc);
+    if (state.stillDc == nullptr || state.dimDc == nullptr) {
+        LogError(L"框选失败：创建内存 DC 失败 err=%lu", GetLastError());
+        return false;
+    }
+    state.stillDcOldBitmap = SelectObject(state.stillDc, still.bitmap);
+    state.dimDcOldBitmap = SelectObject(state.dimDc, state.dimBitmap);
+    state.crossCursor = CreateWhiteCrossCursor();
+    state.model.pointer = CursorPosition();
+    state.font = CreateInterfaceFont(static_cast<int>(GetDpiForSystem()), 12);
+    return true;
+}
+
+namespace {
+
+void CreateOverlayWindows(OverlayState& state, const std::vector<RECT>& monitors) {
+    for (const RECT& m : monitors) {
+        HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, L"",
+                                      WS_POPUP | WS_VISIBLE, m.left, m.top, m.right - m.left,
+                                      m.bottom - m.top, nullptr, nullptr, GetModuleHandleW(nullptr), &state);
+        if (window == nullptr) {
+            LogError(L"创建遮罩窗口失败 rect=(%d,%d,%d,%d) err=%lu", m.left, m.top, m.right, m.bottom,
+                     GetLastError());
+            continue;
+        }
+        state.windows.push_back(window);
+        RECT actual = {};
+        GetWindowRect(window, &actual);
+        if (!EqualRect(&actual, &m)) {
+            LogError(L"遮罩窗口尺寸与显示器不一致 expect=(%d,%d,%d,%d) actual=(%d,%d,%d,%d)", m.left, m.top,
+                     m.right, m.bottom, actual.left, actual.top, actual.right, actual.bottom);
+        }
+    }
+}
+
+// Keys go to the window under the pointer, or to the first one.
+void FocusWindowUnderPointer(const OverlayState& state) {
+    POINT p = {};
+    GetCursorPos(&p);
+    HWND chosen = state.windows.front();
+    for (HWND window : state.windows) {
+        RECT r = {};
+        GetWindowRect(window, &r);
+        if (PtInRect(&r, p)) {
+            chosen = window;
+            break;
+        }
+    }
+    SetForegroundWindow(chosen);
+    SetFocus(chosen);
+}
+
+// The loop ended without FinishSelection (WM_QUIT or a failed GetMessageW): the windows still exist and point
+// at a state that is about to go away, so they are cut loose from it first and then destroyed.
+void DetachAndDestroyWindows(OverlayState& state) {
+    const std::vector<HWND> windows = state.windows;
+    for (HWND window : windows) {
+        if (IsWindow(window)) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            DestroyWindow(window);
+        }
+    }
+}
+
+void RunNestedLoop(OverlayState& state) {
+    MSG message = {};
+    while (!state.loopDone) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            // Hand the quit request on, so that the main loop ends too.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            state.confirmed = false;
+            ReleaseCapturedImage(state.result);
+            DetachAndDestroyWindows(state);
+            return;
+        }
+        if (got == -1) {
+            LogError(L"框选消息循环失败 err=%lu", GetLastError());
+            DetachAndDestroyWindows(state);
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+template <typename Handle> void DeleteObjectAndClear(Handle& handle) {
+    if (handle != nullptr) {
+        DeleteObject(handle);
+        handle = nullptr;
+    }
+}
+
+} // namespace
+
 bool RunRegionOverlay(const CapturedImage& still, CapturedImage& result) {
-    LogInfo(L"TODO 框选遮罩尚未实现 still=%dx%d", still.width, still.height);
     result = CapturedImage();
-    return false;
+    if (still.bitmap == nullptr || still.width <= 0 || still.height <= 0) {
+        LogError(L"框选失败：虚拟屏幕位图无效");
+        return false;
+    }
+    // A failed registration is logged; window creation then fails below.
+    RegisterOverlayClass();
+
+    OverlayState state;
+    if (!PrepareOverlayDrawing(state, still)) {
+        ReleaseOverlayResources(state);
+        return false;
+    }
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitorRect, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) {
+        LogError(L"枚举显示器失败");
+        ReleaseOverlayResources(state);
+        return false;
+    }
+    LogInfo(L"框选遮罩显示器数量=%d virtual=%dx%d origin=(%d,%d)", static_cast<int>(monitors.size()),
+            still.width, still.height, still.originX, still.originY);
+    CreateOverlayWindows(state, monitors);
+    if (state.windows.empty()) {
+        ReleaseOverlayResources(state);
+        return false;
+    }
+    FocusWindowUnderPointer(state);
+    RunNestedLoop(state);
+
+    if (state.confirmed && state.cropOk) {
+        result = state.result; // the caller owns the bitmap from here
+        state.result = CapturedImage();
+    } else {
+        ReleaseCapturedImage(state.result);
+    }
+    ReleaseOverlayResources(state);
+    return state.confirmed && state.cropOk && result.bitmap != nullptr;
+}
+
+void FinishSelection(OverlayState& state, bool confirm) {
+    if (state.model.finished) {
+        return; // only the first confirm or cancel counts
+    }
+    state.model.finished = true;
+    state.confirmed = confirm;
+    if (confirm) {
+        // A bitmap can be selected into one DC only, and the crop must select the still.
+        if (state.stillDc != nullptr && state.stillDcOldBitmap != nullptr) {
+            SelectObject(state.stillDc, state.stillDcOldBitmap);
+            state.stillDcOldBitmap = nullptr;
+        }
+        state.cropOk = CropCapturedImage(*state.source, state.model.selection, state.result);
+        if (!state.cropOk) {
+            LogError(L"框选确认后裁剪失败");
+        }
+    } else {
+        LogInfo(L"框选已取消");
+    }
+    // A copy, since destroying a window re-enters the window procedure.
+    const std::vector<HWND> windows = state.windows;
+    for (HWND window : windows) {
+        if (IsWindow(window)) {
+            DestroyWindow(window);
+        }
+    }
+    state.loopDone = true;
+}
+
+void ReleaseOverlayResources(OverlayState& state) {
+    if (state.stillDc != nullptr && state.stillDcOldBitmap != nullptr) {
+        SelectObject(state.stillDc, state.stillDcOldBitmap);
+    }
+    state.stillDcOldBitmap = nullptr;
+    if (state.dimDc != nullptr && state.dimDcOldBitmap != nullptr) {
+        SelectObject(state.dimDc, state.dimDcOldBitmap);
+    }
+    state.dimDcOldBitmap = nullptr;
+    if (state.stillDc != nullptr) {
+        DeleteDC(state.stillDc);
+        state.stillDc = nullptr;
+    }
+    if (state.dimDc != nullptr) {
+        DeleteDC(state.dimDc);
+        state.dimDc = nullptr;
+    }
+    DeleteObjectAndClear(state.dimBitmap);
+    if (state.screenDc != nullptr) {
+        ReleaseDC(nullptr, state.screenDc);
+        state.screenDc = nullptr;
+    }
+    if (state.backDc != nullptr && state.backDcOldBitmap != nullptr) {
+        SelectObject(state.backDc, state.backDcOldBitmap);
+    }
+    state.backDcOldBitmap = nullptr;
+    DeleteObjectAndClear(state.backBitmap);
+    if (state.backDc != nullptr) {
+        DeleteDC(state.backDc);
+        state.backDc = nullptr;
+    }
+    DeleteObjectAndClear(state.font);
+    if (state.crossCursor != nullptr) {
+        DestroyCursor(state.crossCursor);
+        state.crossCursor = nullptr;
+    }
+}
+
+void InvalidateOverlayWindows(const OverlayState& state) {
+    for (HWND window : state.windows) {
+        if (IsWindow(window)) {
+            InvalidateRect(window, nullptr, FALSE);
+        }
+    }
+}
+
+BOOL CALLBACK CollectMonitorRect(HMONITOR, HDC, LPRECT monitorRect, LPARAM list) {
+    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*monitorRect);
+    return TRUE;
+}
+
+LRESULT CALLBACK OverlayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return TRUE;
+    }
+    OverlayState* state = StateOf(window);
+    switch (message) {
+    case WM_PAINT:
+        if (state != nullptr) {
+            PaintOverlay(window, *state);
+        } else {
+            ValidateRect(window, nullptr);
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // every pixel comes from the back buffer
+    case WM_SETCURSOR:
+        SetCursor(state != nullptr ? CursorFor(*state) : LoadCursorW(nullptr, IDC_CROSS));
+        return TRUE;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // System keys are answered here too, so Alt+F4 and the like do nothing over the overlay.
+        if (state != nullptr) {
+            ApplyEffects(window, *state, OnKeyDown(state->model, static_cast<uint32_t>(wParam)));
+        }
+        return 0;
+    case WM_MOUSEMOVE:
+        if (state != nullptr) {
+            ApplyEffects(window, *state, OnPointerMoved(state->model, CursorPosition()));
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        if (state != nullptr) {
+            ApplyEffects(window, *state, OnLeftButtonDown(state->model, CursorPosition()));
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (state != nullptr) {
+            ApplyEffects(window, *state, OnLeftButtonUp(state->model, CursorPosition()));
+        }
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        if (state != nullptr) {
+            ApplyEffects(window, *state, OnLeftDoubleClick(state->model, CursorPosition()));
+        }
+        return 0;
+    case WM_RBUTTONDOWN:
+        if (state != nullptr) {
+            ApplyEffects(window, *state, OnRightButtonDown(state->model));
+        }
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
 }

@@ -33,6 +33,21 @@ wine_session_start() {
     wineboot -i >"$build_dir/wineboot.log" 2>&1 || true
   fi
   wine cmd /c exit >/dev/null 2>&1 || true
+  wine_session_map_fonts
+}
+
+# The interface fonts of Windows are not on Linux: map each to an installed font with the same script, so
+# Chinese and Japanese texts render instead of showing empty boxes. Once per prefix.
+wine_session_map_fonts() {
+  local marker="$WINEPREFIX/.korvel-fonts-mapped"
+  [ -f "$marker" ] && return 0
+  local key='HKCU\Software\Wine\Fonts\Replacements'
+  local pair
+  for pair in "Microsoft YaHei UI=Noto Sans CJK SC" "Microsoft JhengHei UI=Noto Sans CJK TC" \
+    "Yu Gothic UI=Noto Sans CJK JP" "Segoe UI=DejaVu Sans"; do
+    wine reg add "$key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1 || return 0
+  done
+  touch "$marker"
 }
 
 wine_session_stop() {

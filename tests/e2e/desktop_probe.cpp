@@ -207,6 +207,75 @@ void PressShortcut(UINT modifiers, WORD vk) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void MovePointer(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE; // no distance: only the move message at the new position
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+}
+
+void PressButton(bool left, bool down) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = left ? (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)
+                            : (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+}
+
+void DragLeft(int fromX, int fromY, int toX, int toY) {
+    MovePointer(fromX, fromY);
+    PressButton(true, true);
+    const int steps = 4;
+    for (int i = 1; i <= steps; ++i) {
+        MovePointer(fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps);
+    }
+    PressButton(true, false);
+}
+
+void DoubleClickLeft(int x, int y) {
+    MovePointer(x, y);
+    INPUT inputs[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = (i % 2 == 0) ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    }
+    SendInput(4, inputs, sizeof(INPUT));
+    Sleep(100);
+}
+
+HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+            if (IsWindowVisible(window)) {
+                return window;
+            }
+        }
+        Sleep(20);
+    } while (GetTickCount64() < deadline);
+    return nullptr;
+}
+
+bool WaitForNoVisibleWindow(const wchar_t* className, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        bool any = false;
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+            any = any || IsWindowVisible(window);
+        }
+        if (!any) {
+            return true;
+        }
+        Sleep(20);
+    } while (GetTickCount64() < deadline);
+    return false;
+}
+
 void PostTrayEvent(HWND host, UINT mouseMessage) {
     PostMessageW(host, WM_APP + 1, 1, static_cast<LPARAM>(mouseMessage));
 }

@@ -23,5 +23,17 @@ void PressKey(WORD vk, int times = 1);
 // Presses a global shortcut like a person: modifiers down (MOD_CONTROL, MOD_ALT, MOD_SHIFT, MOD_WIN flags),
 // the key, then everything up in reverse order.
 void PressShortcut(UINT modifiers, WORD vk);
+// Moves the pointer to a screen position and lets the window under it see the move.
+void MovePointer(int x, int y);
+// Presses or releases the left or right button where the pointer is.
+void PressButton(bool left, bool down);
+// A drag with the left button from one point to another, through a few steps.
+void DragLeft(int fromX, int fromY, int toX, int toY);
+// Two quick left clicks at a point.
+void DoubleClickLeft(int x, int y);
+// Waits for a visible top-level window of the class; null when none came in time.
+HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs);
+// True when no visible window of the class is left after `timeoutMs`.
+bool WaitForNoVisibleWindow(const wchar_t* className, DWORD timeoutMs);
 // Posts the tray icon's callback with a mouse message, as the notification area does.
 void PostTrayEvent(HWND host, UINT mouseMessage);

@@ -1,0 +1,171 @@
+// The region overlay run in this process over a still of known content. Its nested message loop is driven by
+// a thread timer, whose callback runs inside that loop and acts like the user: pointer positions are set with
+// SetCursorPos (the overlay reads the pointer itself) and the mouse and key messages are sent to the window.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+
+#include "overlay/region_overlay.h"
+#include "support/bitmap_pixels.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::deque<std::function<void()>> script;
+
+void CALLBACK RunNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (script.empty()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    std::function<void()> step = script.front();
+    script.pop_front();
+    step();
+}
+
+HWND OverlayWindow() {
+    return FindWindowW(L"KorvelOverlay", nullptr);
+}
+
+void Send(UINT message, WPARAM wParam = 0) {
+    SendMessageW(OverlayWindow(), message, wParam, 0);
+}
+
+void At(int x, int y, UINT message) {
+    SetCursorPos(x, y);
+    Send(message);
+}
+
+uint32_t StillPattern(int x, int y) {
+    return static_cast<uint32_t>(((x * 7) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | ((x + y) & 0xFF));
+}
+
+class RegionOverlayTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        script.clear();
+        still_.bitmap = CreatePatternBitmap(200, 150, StillPattern);
+        still_.width = 200;
+        still_.height = 150;
+    }
+    void TearDown() override {
+        ReleaseCapturedImage(still_);
+        ReleaseCapturedImage(result_);
+    }
+
+    // Runs the overlay with the script driving it; a last step cancels in case the script did not end it.
+    bool Run() {
+        script.push_back([] { Send(WM_KEYDOWN, VK_ESCAPE); });
+        timer_ = SetTimer(nullptr, 0, 40, RunNextStep);
+        const bool confirmed = RunRegionOverlay(still_, result_);
+        KillTimer(nullptr, timer_);
+        return confirmed;
+    }
+
+    CapturedLog log_;
+    CapturedImage still_;
+    CapturedImage result_;
+    UINT_PTR timer_ = 0;
+};
+
+} // namespace
+
+TEST_F(RegionOverlayTest, OneWindowPerMonitorAndEscCancelsWithNothingLeft) {
+    RECT covered = {};
+    script.push_back([&] { GetWindowRect(OverlayWindow(), &covered); });
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(result_.bitmap, nullptr);
+    EXPECT_EQ(covered.right - covered.left, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(covered.bottom - covered.top, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(log_.Count(L"[INFO] 框选遮罩显示器数量=1 virtual=200x150 origin=(0,0)"), 1);
+    EXPECT_EQ(log_.Count(L"[INFO] 框选已取消"), 1);
+    EXPECT_EQ(OverlayWindow(), nullptr);
+    // The still was left as it was: still a bitmap, selectable into a DC of ours.
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_NE(SelectObject(dc, still_.bitmap), nullptr);
+    DeleteDC(dc);
+}
+
+TEST_F(RegionOverlayTest, ConfirmedSelectionIsCutFromTheStill) {
+    still_.originX = -40; // a still that starts left of and above the primary monitor
+    still_.originY = -20;
+    script.push_back([] { At(10, 10, WM_LBUTTONDOWN); });
+    script.push_back([] { At(35, 30, WM_MOUSEMOVE); });
+    script.push_back([] { At(60, 50, WM_LBUTTONUP); });
+    script.push_back([] { Send(WM_KEYDOWN, VK_RETURN); });
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(result_.width, 50);
+    EXPECT_EQ(result_.height, 40);
+    EXPECT_EQ(result_.originX, 10);
+    EXPECT_EQ(result_.originY, 10);
+    int width = 0;
+    int height = 0;
+    const std::vector<uint32_t> pixels = ReadBitmapPixels(result_.bitmap, &width, &height);
+    EXPECT_EQ(pixels, PatternPixels(StillPattern, 10 + 40, 10 + 20, 50, 40));
+    EXPECT_EQ(log_.Count(L"[INFO] Enter 确认选区 rect=(10,10,60,50)"), 1);
+    EXPECT_EQ(OverlayWindow(), nullptr);
+}
+
+TEST_F(RegionOverlayTest, AltF4AndOtherKeysLeaveTheOverlayRunning) {
+    bool stillThere = false;
+    script.push_back([] { Send(WM_SYSKEYDOWN, VK_F4); });
+    script.push_back([] { Send(WM_KEYDOWN, 'A'); });
+    script.push_back([] { Send(WM_KEYDOWN, VK_RETURN); }); // no selection: nothing to confirm
+    script.push_back([&] { stillThere = IsWindowVisible(OverlayWindow()) != FALSE; });
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(stillThere);
+    EXPECT_EQ(log_.Count(L"[INFO] 框选已取消"), 1);
+}
+
+TEST_F(RegionOverlayTest, QuitWhileOpenEndsWithoutAPictureAndPassesTheQuitOn) {
+    HWND overlay = nullptr;
+    script.push_back([&] {
+        overlay = OverlayWindow();
+        At(10, 10, WM_LBUTTONDOWN);
+        PostQuitMessage(7);
+    });
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(result_.bitmap, nullptr);
+    // The windows did not outlive the state they pointed at.
+    EXPECT_NE(overlay, nullptr);
+    EXPECT_FALSE(IsWindow(overlay));
+    MSG quit = {};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
+    EXPECT_EQ(log_.Count(L"框选已取消"), 0);
+}
+
+TEST_F(RegionOverlayTest, ACutThatFailsAfterConfirmingReturnsFalse) {
+    HDC holder = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = nullptr;
+    script.push_back([] { At(10, 10, WM_LBUTTONDOWN); });
+    script.push_back([] { At(60, 50, WM_LBUTTONUP); });
+    script.push_back([&] {
+        // Another DC takes the still away from the overlay, so the cut cannot select it.
+        auto* state = reinterpret_cast<OverlayState*>(GetWindowLongPtrW(OverlayWindow(), GWLP_USERDATA));
+        SelectObject(state->stillDc, state->stillDcOldBitmap);
+        state->stillDcOldBitmap = nullptr;
+        previous = SelectObject(holder, still_.bitmap);
+        Send(WM_KEYDOWN, VK_RETURN);
+    });
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(result_.bitmap, nullptr);
+    EXPECT_EQ(log_.Count(L"[ERROR] 框选确认后裁剪失败"), 1);
+    EXPECT_EQ(OverlayWindow(), nullptr);
+    SelectObject(holder, previous);
+    DeleteDC(holder);
+}
+
+TEST_F(RegionOverlayTest, AnInvalidStillIsRefusedAndASecondOverlayReusesTheClass) {
+    CapturedImage empty;
+    CapturedImage out;
+    EXPECT_FALSE(RunRegionOverlay(empty, out));
+    EXPECT_EQ(log_.Count(L"[ERROR] 框选失败：虚拟屏幕位图无效"), 1);
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(log_.Count(L"注册遮罩窗口类失败"), 0);
+    EXPECT_EQ(log_.Count(L"[INFO] 框选已取消"), 2);
+}
