@@ -1,19 +1,198 @@
 #include "preview/preview.h"
 
+#include <shellscalingapi.h>
+
+#include <memory>
+
+#include "capture/gdi_scope.h"
 #include "log/log.h"
+#include "preview/preview_layout.h"
+#include "preview/preview_render.h"
+#include "preview/preview_state.h"
+#include "preview/preview_window.h"
+#include "text/font.h"
 
-// TODO(preview): stand-ins until the preview windows land; no preview exists yet.
-void CloseAllPreviews() {
-    LogInfo(L"TODO 预览窗口尚未实现：CloseAllPreviews");
+std::vector<HWND> previewWindows;
+
+namespace {
+
+constexpr wchar_t kPreviewClass[] = L"KorvelPreview";
+constexpr int32_t kDefaultDpi = 96;
+constexpr int kButtonFontPoints = 9;
+
+// Set only once the class is registered, so that a failed registration is tried again by the next preview.
+bool previewClassRegistered = false;
+
+void EnsurePreviewClass() {
+    if (previewClassRegistered) {
+        return;
+    }
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = PreviewWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kPreviewClass;
+    if (RegisterClassExW(&windowClass) == 0) {
+        // The window creation below then fails and says so.
+        LogError(L"注册预览窗口类失败 err=%lu", GetLastError());
+        return;
+    }
+    previewClassRegistered = true;
 }
 
-void RelayoutPreviewsForLanguage() {
-    LogInfo(L"TODO 预览窗口尚未实现：RelayoutPreviewsForLanguage");
+Rect ToRect(const RECT& r) {
+    return Rect{r.left, r.top, r.right, r.bottom};
 }
+
+// The monitor nearest to the captured area's top-left corner and its work area.
+bool FindPreviewMonitor(const CapturedImage& image, HMONITOR& monitor, Rect& workArea) {
+    monitor = MonitorFromPoint(POINT{image.originX, image.originY}, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info)) {
+        LogError(L"预览时获取显示器失败 err=%lu", GetLastError());
+        return false;
+    }
+    workArea = ToRect(info.rcWork);
+    return true;
+}
+
+int32_t MonitorDpi(HMONITOR monitor) {
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    if (FAILED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) || dpiX == 0) {
+        LogError(L"GetDpiForMonitor 失败，按 96 DPI 排预览");
+        return kDefaultDpi;
+    }
+    return static_cast<int32_t>(dpiX);
+}
+
+// A fresh state for the picture: pinned, no hover, sizes for the DPI, its own font and button width.
+std::unique_ptr<PreviewState> NewPreviewState(const CapturedImage& image, const DisplaySize& display,
+                                              int32_t dpi) {
+    const PreviewMetrics metrics = PreviewMetricsForDpi(dpi);
+    auto state = std::make_unique<PreviewState>();
+    state->captureBitmap = image.bitmap;
+    state->imageWidth = image.width;
+    state->imageHeight = image.height;
+    state->displayWidth = display.width;
+    state->displayHeight = display.height;
+    state->dpi = dpi;
+    state->shadowSize = metrics.shadowSize;
+    state->buttonHeight = metrics.buttonHeight;
+    state->buttonGap = metrics.buttonGap;
+    state->pinned = true;
+    state->hoverButton = -1;
+    state->font = CreateInterfaceFont(dpi, kButtonFontPoints);
+    state->buttonWidth = MeasurePreviewButtonWidth(dpi, state->font);
+    return state;
+}
+
+// The picture as shown: the capture itself when it fits, else a copy scaled once with HALFTONE quality.
+bool MakeDisplayBitmap(PreviewState& state) {
+    if (state.displayWidth == state.imageWidth && state.displayHeight == state.imageHeight) {
+        state.displayBitmap = state.captureBitmap;
+        return true;
+    }
+    OwnedBitmap scaled;
+    ScreenDC screen;
+    MemoryDC sourceDc(screen.Get());
+    MemoryDC targetDc(screen.Get());
+    if (screen) {
+        scaled.Reset(CreateCompatibleBitmap(screen.Get(), state.displayWidth, state.displayHeight));
+    }
+    bool done = false;
+    if (sourceDc && targetDc && scaled.Get() != nullptr) {
+        SelectionScope sourceSelected(sourceDc.Get(), state.captureBitmap);
+        SelectionScope targetSelected(targetDc.Get(), scaled.Get());
+        SetStretchBltMode(targetDc.Get(), HALFTONE);
+        SetBrushOrgEx(targetDc.Get(), 0, 0, nullptr);
+        // A picture that cannot be selected or stretched would show as a black square: refused likewise.
+        done = sourceSelected.Ok() && targetSelected.Ok() &&
+               StretchBlt(targetDc.Get(), 0, 0, state.displayWidth, state.displayHeight, sourceDc.Get(), 0, 0,
+                          state.imageWidth, state.imageHeight, SRCCOPY);
+    }
+    if (!done) {
+        LogError(L"创建缩放预览失败 %dx%d -> %dx%d err=%lu", state.imageWidth, state.imageHeight,
+                 state.displayWidth, state.displayHeight, GetLastError());
+        return false;
+    }
+    state.displayBitmap = scaled.Release();
+    return true;
+}
+
+HWND CreatePreviewWindow(PreviewState* state, const Point& place, const PreviewLayout& layout) {
+    return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPreviewClass, L"", WS_POPUP,
+                           place.x, place.y, layout.windowWidth, layout.windowHeight, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), state);
+}
+
+// Gives the new preview the keyboard focus (so that Esc closes it), also while another program is in front:
+// joined to the foreground thread's input, this thread may take the foreground.
+void BringPreviewToFront(HWND window) {
+    const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    const DWORD currentThread = GetCurrentThreadId();
+    if (foregroundThread != 0 && foregroundThread != currentThread &&
+        AttachThreadInput(foregroundThread, currentThread, TRUE)) {
+        SetForegroundWindow(window);
+        SetFocus(window);
+        AttachThreadInput(foregroundThread, currentThread, FALSE);
+        return;
+    }
+    SetForegroundWindow(window);
+    SetFocus(window);
+}
+
+// Deletes the picture, its scaled copy and the font with the record, once nothing else holds them.
+void DiscardPreviewState(std::unique_ptr<PreviewState> state) {
+    FreePreviewState(*state);
+}
+
+} // namespace
 
 bool ShowPreview(CapturedImage& image) {
-    // The caller keeps the bitmap and releases it.
-    LogInfo(L"TODO 预览窗口尚未实现：ShowPreview size=%dx%d origin=(%d,%d)", image.width, image.height,
-            image.originX, image.originY);
-    return false;
+    if (image.bitmap == nullptr || image.width <= 0 || image.height <= 0) {
+        LogError(L"预览失败：位图无效");
+        return false;
+    }
+    EnsurePreviewClass();
+    HMONITOR monitor = nullptr;
+    Rect workArea;
+    if (!FindPreviewMonitor(image, monitor, workArea)) {
+        return false;
+    }
+    const int32_t dpi = MonitorDpi(monitor);
+    const PreviewMetrics metrics = PreviewMetricsForDpi(dpi);
+    const DisplaySize display =
+        FitPreviewImage(image.width, image.height, workArea, metrics.shadowSize, metrics.buttonHeight);
+
+    std::unique_ptr<PreviewState> state = NewPreviewState(image, display, dpi);
+    if (!MakeDisplayBitmap(*state)) {
+        DiscardPreviewState(std::move(state));
+        image.bitmap = nullptr;
+        return false;
+    }
+    // The state owns the picture from here on, whatever happens next.
+    image.bitmap = nullptr;
+
+    const PreviewLayout layout = ComputePreviewLayout(*state);
+    const Point place = PlacePreviewWindow(layout, image.originX, image.originY, workArea);
+    HWND window = CreatePreviewWindow(state.get(), place, layout);
+    if (window == nullptr) {
+        LogError(L"创建预览窗口失败 err=%lu", GetLastError());
+        DiscardPreviewState(std::move(state));
+        return false;
+    }
+    // The window frees the state when it is destroyed.
+    PreviewState* owned = state.release();
+
+    RenderPreview(window, *owned);
+    ShowWindow(window, SW_SHOWNA);
+    previewWindows.push_back(window);
+    BringPreviewToFront(window);
+    LogInfo(L"预览已显示 hwnd=%p pos=(%d,%d) image=%dx%d window=%dx%d pinned=1", static_cast<void*>(window),
+            place.x, place.y, display.width, display.height, layout.windowWidth, layout.windowHeight);
+    return true;
 }

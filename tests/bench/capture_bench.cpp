@@ -19,6 +19,7 @@
 #include "log/log.h"
 #include "overlay/overlay_paint.h"
 #include "overlay/region_overlay.h"
+#include "preview/preview.h"
 
 namespace {
 
@@ -397,7 +398,33 @@ int wmain() {
     std::printf("  (GDI measure: Wine answers 0 to GetGuiResources, so the bench counts how many brushes the "
                 "process can still create; ten pens kept alive lower that count by %ld.)\n",
                 headroomAfter - headroomWithTen);
-    std::printf("  peak memory of the process: %.1f MiB\n", PeakPagefile(GetCurrentProcess()) / 1048576.0);
+
+    // 100 previews opened and closed, each of its own 800 x 600 picture.
+    const auto openAndClosePreview = [] {
+        CapturedImage image;
+        if (CaptureScreenRect(Rect{0, 0, 800, 600}, image) && !ShowPreview(image)) {
+            ReleaseCapturedImage(image);
+        }
+        CloseAllPreviews();
+    };
+    for (int i = 0; i < 5; ++i) {
+        openAndClosePreview();
+    }
+    const SIZE_T previewCommittedBefore = CommittedBytes(GetCurrentProcess());
+    const long previewHeadroomBefore = GdiHeadroom();
+    for (int i = 0; i < 100; ++i) {
+        openAndClosePreview();
+    }
+    const SIZE_T previewCommittedAfter = CommittedBytes(GetCurrentProcess());
+    const long previewHeadroomAfter = GdiHeadroom();
+    std::printf("\n100 previews opened and closed (800 x 600 each):\n");
+    std::printf("  committed memory: %.1f MiB before, %.1f MiB after (growth %+.1f MiB; target: no growth)\n",
+                previewCommittedBefore / 1048576.0, previewCommittedAfter / 1048576.0,
+                (static_cast<double>(previewCommittedAfter) - static_cast<double>(previewCommittedBefore)) /
+                    1048576.0);
+    std::printf("  GDI objects: headroom %ld before, %ld after (objects left behind: %ld; target: 0)\n",
+                previewHeadroomBefore, previewHeadroomAfter, previewHeadroomBefore - previewHeadroomAfter);
+    std::printf("\npeak memory of the process: %.1f MiB\n", PeakPagefile(GetCurrentProcess()) / 1048576.0);
     StopGdiplus();
     return 0;
 }

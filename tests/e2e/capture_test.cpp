@@ -20,8 +20,8 @@ TEST_F(CaptureE2ETest, ScreenShortcutWritesTheWholeMonitorAsPng) {
     EXPECT_EQ(image.width, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(image.height, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(PatternMismatches(image, POINT{0, 0}, place, ClientArea(place)), 0);
-    // The picture goes on to the preview even though none exists yet.
-    EXPECT_TRUE(WaitForLogLine(L"ShowPreview size=" + std::to_wstring(image.width) + L"x", 2000));
+    // The picture goes on to its preview.
+    EXPECT_TRUE(WaitForLogLine(L"[INFO] 预览已显示 hwnd=", 2000));
 
     EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
 }
@@ -83,7 +83,7 @@ TEST_F(CaptureE2ETest, BlockedSaveFolderIsLoggedAndTheCaptureStillReachesThePrev
 
     PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
     ASSERT_TRUE(WaitForLogLine(L"[ERROR] 保存截图失败 dir=" + folder_ + L" format=0", 10000));
-    EXPECT_TRUE(WaitForLogLine(L"ShowPreview size=", 2000));
+    EXPECT_TRUE(WaitForLogLine(L"[INFO] 预览已显示 hwnd=", 2000));
     const std::vector<std::wstring> lines = ReadKorvelLog();
     EXPECT_GE(FindLogLine(lines, L"[ERROR] 创建目录失败：同名文件已存在 path=" + folder_), 0);
     EXPECT_EQ(FindLogLine(lines, L"[INFO] 已保存 "), -1);

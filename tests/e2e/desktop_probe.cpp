@@ -208,12 +208,26 @@ void PressShortcut(UINT modifiers, WORD vk) {
 }
 
 void MovePointer(int x, int y) {
-    SetCursorPos(x, y);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE; // no distance: only the move message at the new position
-    SendInput(1, &input, sizeof input);
-    Sleep(30);
+    // An absolute move, as a mouse would make it; Wine can let a position set another way snap back, so the
+    // result is checked and the move repeated.
+    const long long width = GetSystemMetrics(SM_CXSCREEN);
+    const long long height = GetSystemMetrics(SM_CYSCREEN);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        // Wine maps an absolute coordinate d to the pixel d * size / 65536, rounded down.
+        input.mi.dx = static_cast<LONG>(x * 65536LL / width + 1);
+        input.mi.dy = static_cast<LONG>(y * 65536LL / height + 1);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        SendInput(1, &input, sizeof input);
+        Sleep(30);
+        POINT p = {};
+        GetCursorPos(&p);
+        if (p.x == x && p.y == y) {
+            return;
+        }
+        SetCursorPos(x, y);
+    }
 }
 
 void PressButton(bool left, bool down) {

@@ -19,8 +19,18 @@ class KorvelE2ETest : public ::testing::Test {
     void StartKorvel(ChildProcess& korvel) {
         ASSERT_TRUE(korvel.Start(SiblingProgram(L"Korvel.exe")))
             << "CreateProcessW failed: " << GetLastError();
-        ASSERT_NE(WaitForHostWindow(10000), nullptr);
-        ASSERT_TRUE(WaitForLogLine(L"name=窗口", 10000));
+        // The first start in a fresh prefix also builds Wine's font cache, which can take a while.
+        ASSERT_NE(WaitForHostWindow(60000), nullptr) << LogForFailure();
+        ASSERT_TRUE(WaitForLogLine(L"name=窗口", 10000)) << LogForFailure();
+    }
+
+    // The log so far, to explain a failure.
+    static std::string LogForFailure() {
+        std::string text = "korvel.log:\n";
+        for (const std::wstring& line : ReadKorvelLog()) {
+            text += ToUtf8(line) + "\n";
+        }
+        return text;
     }
 
     static std::string ReadConfigFile() { return ReadFileBytes(KorvelConfigPath()); }

@@ -72,13 +72,17 @@ std::wstring SiblingProgram(const wchar_t* name) {
 }
 
 ChildProcess::~ChildProcess() {
-    if (Running()) {
-        TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, 5000);
-    }
+    Stop();
     if (info_.hProcess != nullptr) {
         CloseHandle(info_.hProcess);
         CloseHandle(info_.hThread);
+    }
+}
+
+void ChildProcess::Stop() {
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
     }
 }
 

@@ -31,6 +31,8 @@ class ChildProcess {
     // The exit code, or -1 when the process has not ended in time.
     long WaitForExit(DWORD timeoutMs);
     bool Running() const;
+    // Ends the process now, as a crash or a kill would.
+    void Stop();
     DWORD Id() const { return info_.dwProcessId; }
 
   private:
