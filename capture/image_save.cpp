@@ -131,6 +131,15 @@ bool AutoSaveCapture(const CapturedImage& image, const std::wstring& folder, int
     }
     const wchar_t* extension = ImageExtension(format);
 
+    std::wstring path = trimmed + L"\\" + CaptureFileName(CurrentLocalTimeStamp(), extension);
+    if (!SaveBitmapToFile(image.bitmap, path, format, quality)) {
+        return false;
+    }
+    savedPath = path;
+    return true;
+}
+
+LocalTimeStamp CurrentLocalTimeStamp() {
     SYSTEMTIME now = {};
     GetLocalTime(&now);
     LocalTimeStamp stamp;
@@ -141,11 +150,5 @@ bool AutoSaveCapture(const CapturedImage& image, const std::wstring& folder, int
     stamp.minute = now.wMinute;
     stamp.second = now.wSecond;
     stamp.milliseconds = now.wMilliseconds;
-
-    std::wstring path = trimmed + L"\\" + CaptureFileName(stamp, extension);
-    if (!SaveBitmapToFile(image.bitmap, path, format, quality)) {
-        return false;
-    }
-    savedPath = path;
-    return true;
+    return stamp;
 }

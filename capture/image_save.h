@@ -4,6 +4,7 @@
 #include <string>
 
 #include "capture/captured_image.h"
+#include "capture/save_rules.h"
 
 // Index of the GDI+ encoder for the MIME type ("image/png", "image/jpeg"), its class id in `clsid`; -1 if
 // none.
@@ -15,3 +16,5 @@ bool SaveBitmapToFile(HBITMAP bitmap, const std::wstring& path, int format, int 
 // success and is empty otherwise.
 bool AutoSaveCapture(const CapturedImage& image, const std::wstring& folder, int format, int quality,
                      std::wstring& savedPath);
+// The local time to the millisecond, as saved pictures are named after it.
+LocalTimeStamp CurrentLocalTimeStamp();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/capture_pipeline.h"
+#include "support/bitmap_pixels.h"
 #include "app/gdiplus_session.h"
 #include "capture/image_save.h"
 #include "capture/screen_capture.h"
@@ -73,26 +74,6 @@ void DeleteFilesIn(const std::wstring& folder) {
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);
-}
-
-// Wine answers 0 to GetGuiResources, so the GDI measure is the headroom: how many more objects the process
-// can still create before GDI refuses. A leak of N objects shrinks it by N.
-long GdiHeadroom() {
-    std::vector<HBRUSH> brushes;
-    for (;;) {
-        HBRUSH brush = CreateSolidBrush(RGB(brushes.size() & 0xFF, 0, 0));
-        if (brush == nullptr || brushes.size() >= 200000) {
-            if (brush != nullptr) {
-                DeleteObject(brush);
-            }
-            break;
-        }
-        brushes.push_back(brush);
-    }
-    for (HBRUSH brush : brushes) {
-        DeleteObject(brush);
-    }
-    return static_cast<long>(brushes.size());
 }
 
 // Committed memory of the process (Wine leaves PrivateUsage at 0 but fills PagefileUsage).

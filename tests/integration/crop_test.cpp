@@ -24,21 +24,6 @@ uint32_t SourcePattern(int x, int y) {
 constexpr int kSourceWidth = 200;
 constexpr int kSourceHeight = 100;
 
-bool SelectableIntoNewDC(HBITMAP bitmap) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    if (previous != nullptr) {
-        SelectObject(dc, previous);
-    }
-    DeleteDC(dc);
-    return previous != nullptr;
-}
-
-bool IsEmpty(const CapturedImage& image) {
-    return image.bitmap == nullptr && image.width == 0 && image.height == 0 && image.originX == 0 &&
-           image.originY == 0;
-}
-
 std::wstring Message(const std::wstring& line) {
     return line.size() > 19 ? line.substr(19) : line;
 }
@@ -152,7 +137,7 @@ TEST_F(CropTest, RectangleWithoutOverlapIsRefused) {
         cut_.originX = 5; // stale values the cut has to clear
         cut_.width = 6;
         EXPECT_FALSE(CropCapturedImage(source_, rect, cut_));
-        EXPECT_TRUE(IsEmpty(cut_));
+        EXPECT_TRUE(IsEmptyCapture(cut_));
         ASSERT_EQ(1u, log_.Lines().size());
         EXPECT_EQ(
             Format(L" [ERROR] 裁剪区域超出源图 screen=(%d,%d,%d,%d) srcOrigin=(300,150) srcSize=200x100\r\n",
@@ -177,7 +162,7 @@ TEST_F(CropTest, EmptyOrInvertedRectangleIsRefused) {
         SCOPED_TRACE(Message(c.line));
         log_.Clear();
         EXPECT_FALSE(CropCapturedImage(source_, c.rect, cut_));
-        EXPECT_TRUE(IsEmpty(cut_));
+        EXPECT_TRUE(IsEmptyCapture(cut_));
         EXPECT_EQ((std::vector<std::wstring>{c.line}),
                   std::vector<std::wstring>{Message(log_.Lines().at(0))});
         EXPECT_EQ(1u, log_.Lines().size());
@@ -189,7 +174,7 @@ TEST_F(CropTest, SourceWithoutBitmapIsRefused) {
     empty.width = 200;
     empty.height = 100;
     EXPECT_FALSE(CropCapturedImage(empty, Rect{0, 0, 10, 10}, cut_));
-    EXPECT_TRUE(IsEmpty(cut_));
+    EXPECT_TRUE(IsEmptyCapture(cut_));
     ASSERT_EQ(1u, log_.Lines().size());
     EXPECT_EQ(L" [ERROR] 裁剪失败：源位图为空\r\n", Message(log_.Lines()[0]));
 }
@@ -200,7 +185,7 @@ TEST_F(CropTest, SourceStillSelectedElsewhereIsRefusedAndThatDCKeepsIt) {
     ASSERT_NE(nullptr, previous);
 
     EXPECT_FALSE(CropCapturedImage(source_, Rect{320, 160, 380, 200}, cut_));
-    EXPECT_TRUE(IsEmpty(cut_));
+    EXPECT_TRUE(IsEmptyCapture(cut_));
     ASSERT_EQ(1u, log_.Lines().size());
     EXPECT_EQ(
         0u,

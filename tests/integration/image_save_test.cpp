@@ -100,20 +100,6 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     return names;
 }
 
-LocalTimeStamp Now() {
-    SYSTEMTIME now = {};
-    GetLocalTime(&now);
-    LocalTimeStamp stamp;
-    stamp.year = now.wYear;
-    stamp.month = now.wMonth;
-    stamp.day = now.wDay;
-    stamp.hour = now.wHour;
-    stamp.minute = now.wMinute;
-    stamp.second = now.wSecond;
-    stamp.milliseconds = now.wMilliseconds;
-    return stamp;
-}
-
 // "Korvel_" + 8 digits + "_" + 6 digits + "_" + 3 digits + "." + extension.
 bool HasCaptureNameShape(const std::wstring& name, const std::wstring& extension) {
     const std::wstring shape = L"Korvel_dddddddd_dddddd_ddd." + extension;
@@ -164,9 +150,9 @@ class AutoSaveTest : public SaveBitmapTest {
     std::wstring SaveAndCheckName(const std::wstring& folder, const std::wstring& expectedFolder, int format,
                                   const std::wstring& extension) {
         std::wstring savedPath = L"left over";
-        const std::wstring before = CaptureFileName(Now(), extension.c_str());
+        const std::wstring before = CaptureFileName(CurrentLocalTimeStamp(), extension.c_str());
         EXPECT_TRUE(AutoSaveCapture(image_, folder, format, 90, savedPath));
-        const std::wstring after = CaptureFileName(Now(), extension.c_str());
+        const std::wstring after = CaptureFileName(CurrentLocalTimeStamp(), extension.c_str());
 
         const std::wstring prefix = expectedFolder + L"\\";
         EXPECT_TRUE(StartsWith(savedPath, prefix)) << ToUtf8(savedPath);

@@ -379,29 +379,7 @@ TEST_F(OverlayPaintTest, MagnifierIsDrawnOverTheHint) {
     EXPECT_EQ(Hex(kWhite), Hex(At(pixels, kStillWidth, plan.panel.left + 20, plan.panel.top)));
 }
 
-namespace {
-
-// Wine answers 0 to GetGuiResources, so the GDI measure is the headroom: how many more objects the process
-// can still create before GDI refuses. A leak of N objects shrinks it by N.
-long GdiHeadroom() {
-    std::vector<HBRUSH> brushes;
-    for (;;) {
-        HBRUSH brush = CreateSolidBrush(RGB(brushes.size() & 0xFF, 0, 0));
-        if (brush == nullptr || brushes.size() >= 200000) {
-            if (brush != nullptr) {
-                DeleteObject(brush);
-            }
-            break;
-        }
-        brushes.push_back(brush);
-    }
-    for (HBRUSH brush : brushes) {
-        DeleteObject(brush);
-    }
-    return static_cast<long>(brushes.size());
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST_F(OverlayPaintTest, RepeatedRendersLeaveNoGdiObjectsAndRestoreTheDc) {
     SelectAfterRelease();

@@ -20,37 +20,18 @@
 #include "support/bitmap_pixels.h"
 #include "support/image_file.h"
 #include "support/pattern.h"
+#include "support/preview_probe.h"
 #include "support/test_support.h"
 #include "text/texts.h"
 
 namespace {
 
 HWND OpenPreview(int width, int height, int originX = 0, int originY = 0) {
-    CapturedImage image;
-    image.bitmap = CreatePatternBitmap(width, height, PatternColour);
-    image.width = width;
-    image.height = height;
-    image.originX = originX;
-    image.originY = originY;
-    if (image.bitmap == nullptr || !ShowPreview(image)) {
-        ReleaseCapturedImage(image);
-        return nullptr;
-    }
-    return previewWindows.back();
-}
-
-PreviewState* StateOf(HWND window) {
-    return reinterpret_cast<PreviewState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-std::wstring HandleText(HWND window) {
-    wchar_t text[32] = {};
-    _snwprintf_s(text, _countof(text), _TRUNCATE, L"%p", static_cast<void*>(window));
-    return text;
+    return OpenPatternPreview(width, height, originX, originY);
 }
 
 void PressButton(HWND window, PreviewButton button) {
-    const Rect r = ComputePreviewLayout(*StateOf(window)).buttonRects[static_cast<size_t>(button)];
+    const Rect r = ComputePreviewLayout(*PreviewStateOf(window)).buttonRects[static_cast<size_t>(button)];
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageW(window, WM_LBUTTONUP, 0, at);
@@ -175,7 +156,7 @@ ULONG_PTR PreviewExportTest::gdiplusToken_ = 0;
 TEST_F(PreviewExportTest, CopyPutsTheFullSizePictureOnTheClipboard) {
     HWND window = OpenPreview(3000, 2000);
     ASSERT_NE(window, nullptr);
-    ASSERT_LT(StateOf(window)->displayWidth, 3000) << "the preview must show a scaled copy";
+    ASSERT_LT(PreviewStateOf(window)->displayWidth, 3000) << "the preview must show a scaled copy";
 
     PressButton(window, PreviewButton::Copy);
     EXPECT_EQ(log_.Count(L"已复制到剪贴板 size=3000x2000 hwnd=" + HandleText(window)), 1);
@@ -188,7 +169,7 @@ TEST_F(PreviewExportTest, CopyPutsTheFullSizePictureOnTheClipboard) {
     int width = 0;
     int height = 0;
     if (onClipboard != nullptr) {
-        EXPECT_NE(onClipboard, StateOf(window)->captureBitmap);
+        EXPECT_NE(onClipboard, PreviewStateOf(window)->captureBitmap);
         pixels = ReadBitmapPixels(onClipboard, &width, &height);
     }
     CloseClipboard();
@@ -202,7 +183,7 @@ TEST_F(PreviewExportTest, CopyPutsTheFullSizePictureOnTheClipboard) {
             << p.x << "," << p.y;
     }
     // The preview keeps its own picture.
-    EXPECT_EQ(GetObjectType(StateOf(window)->captureBitmap), static_cast<DWORD>(OBJ_BITMAP));
+    EXPECT_EQ(GetObjectType(PreviewStateOf(window)->captureBitmap), static_cast<DWORD>(OBJ_BITMAP));
 }
 
 TEST_F(PreviewExportTest, BusyClipboardIsReportedAndThePreviewStays) {
@@ -227,7 +208,7 @@ TEST_F(PreviewExportTest, BusyClipboardIsReportedAndThePreviewStays) {
     EXPECT_EQ(shownBoxes[0].style, static_cast<UINT>(MB_ICONERROR));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(previewWindows, std::vector<HWND>{window});
-    EXPECT_EQ(GetObjectType(StateOf(window)->captureBitmap), static_cast<DWORD>(OBJ_BITMAP));
+    EXPECT_EQ(GetObjectType(PreviewStateOf(window)->captureBitmap), static_cast<DWORD>(OBJ_BITMAP));
 }
 
 TEST_F(PreviewExportTest, CopyOfAPictureTooLargeToDuplicateReportsCopyFailed) {
@@ -235,7 +216,7 @@ TEST_F(PreviewExportTest, CopyOfAPictureTooLargeToDuplicateReportsCopyFailed) {
     ASSERT_NE(window, nullptr);
     // A record that claims a size no bitmap can have, borrowing the preview's picture.
     PreviewState fake;
-    fake.captureBitmap = StateOf(window)->captureBitmap;
+    fake.captureBitmap = PreviewStateOf(window)->captureBitmap;
     fake.imageWidth = 200000;
     fake.imageHeight = 200000;
     CopyPreviewToClipboard(window, fake);
@@ -338,7 +319,7 @@ TEST_P(PreviewExportSaveTest, WritesTheFullPictureInTheFormatOfTheChosenName) {
     const AppConfig before = GetConfig();
     HWND window = OpenPreview(2000, 1200);
     ASSERT_NE(window, nullptr);
-    ASSERT_LT(StateOf(window)->displayWidth, 2000) << "the preview must show a scaled copy";
+    ASSERT_LT(PreviewStateOf(window)->displayWidth, 2000) << "the preview must show a scaled copy";
 
     dialogRecord.choose = true;
     dialogRecord.chosenPath = folder_.Join(c.name);

@@ -17,36 +17,15 @@
 #include "preview/preview_window.h"
 #include "support/bitmap_pixels.h"
 #include "support/pattern.h"
+#include "support/preview_probe.h"
 #include "support/test_support.h"
 #include "text/font.h"
 #include "text/texts.h"
 
 namespace {
 
-// Opens a preview of a pattern picture taken at (originX, originY); null if it did not open.
 HWND OpenPreview(int width, int height, int originX = 500, int originY = 300) {
-    CapturedImage image;
-    image.bitmap = CreatePatternBitmap(width, height, PatternColour);
-    image.width = width;
-    image.height = height;
-    image.originX = originX;
-    image.originY = originY;
-    if (image.bitmap == nullptr || !ShowPreview(image)) {
-        ReleaseCapturedImage(image);
-        return nullptr;
-    }
-    return previewWindows.back();
-}
-
-PreviewState* StateOf(HWND window) {
-    return reinterpret_cast<PreviewState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-// The handle as the log writes it.
-std::wstring HandleText(HWND window) {
-    wchar_t text[32] = {};
-    _snwprintf_s(text, _countof(text), _TRUNCATE, L"%p", static_cast<void*>(window));
-    return text;
+    return OpenPatternPreview(width, height, originX, originY);
 }
 
 LPARAM PointParam(int x, int y) {
@@ -58,7 +37,7 @@ Point Centre(const Rect& r) {
 }
 
 Point ButtonCentre(HWND window, PreviewButton button) {
-    return Centre(ComputePreviewLayout(*StateOf(window)).buttonRects[static_cast<size_t>(button)]);
+    return Centre(ComputePreviewLayout(*PreviewStateOf(window)).buttonRects[static_cast<size_t>(button)]);
 }
 
 void Press(HWND window, Point at) {
@@ -130,7 +109,7 @@ uint32_t ScreenColourSoon(POINT at, uint32_t expected) {
 
 // A pixel of a button's fill on the screen, clear of its outline and its text.
 POINT ButtonFillOnScreen(HWND window, PreviewButton button) {
-    const Rect r = ComputePreviewLayout(*StateOf(window)).buttonRects[static_cast<size_t>(button)];
+    const Rect r = ComputePreviewLayout(*PreviewStateOf(window)).buttonRects[static_cast<size_t>(button)];
     const RECT w = WindowRect(window);
     return POINT{w.left + r.left + 3, w.top + r.top + 3};
 }
@@ -200,49 +179,49 @@ class PreviewWindowTest : public ::testing::Test {
 TEST_F(PreviewWindowTest, PinTogglesTheTopmostBand) {
     HWND window = OpenPreview(200, 100);
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(StateOf(window)->pinned);
+    EXPECT_TRUE(PreviewStateOf(window)->pinned);
     EXPECT_TRUE(IsTopmost(window));
     ASSERT_TRUE(WaitUntilShown(window));
 
     Click(window, PreviewButton::Pin);
     EXPECT_EQ(log_.Count(L"预览钉住=0 hwnd=" + HandleText(window)), 1);
-    EXPECT_FALSE(StateOf(window)->pinned);
+    EXPECT_FALSE(PreviewStateOf(window)->pinned);
     EXPECT_FALSE(IsTopmost(window));
     // The Pin button is drawn unpinned again.
     EXPECT_EQ(ScreenColourSoon(ButtonFillOnScreen(window, PreviewButton::Pin), kWhite), kWhite);
 
     Click(window, PreviewButton::Pin);
     EXPECT_EQ(log_.Count(L"预览钉住=1 hwnd=" + HandleText(window)), 1);
-    EXPECT_TRUE(StateOf(window)->pinned);
+    EXPECT_TRUE(PreviewStateOf(window)->pinned);
     EXPECT_TRUE(IsTopmost(window));
     EXPECT_EQ(ScreenColourSoon(ButtonFillOnScreen(window, PreviewButton::Pin), kPinnedFill), kPinnedFill);
-    EXPECT_FALSE(StateOf(window)->dragging);
+    EXPECT_FALSE(PreviewStateOf(window)->dragging);
 }
 
 TEST_F(PreviewWindowTest, HoverLightsTheButtonUnderThePointerUntilItLeaves) {
     HWND window = OpenPreview(200, 100);
     ASSERT_NE(window, nullptr);
-    const PreviewLayout layout = ComputePreviewLayout(*StateOf(window));
+    const PreviewLayout layout = ComputePreviewLayout(*PreviewStateOf(window));
     const POINT saveFill = ButtonFillOnScreen(window, PreviewButton::Save);
     ASSERT_TRUE(WaitUntilShown(window));
 
     MoveTo(window, Centre(layout.imageRect));
-    EXPECT_EQ(StateOf(window)->hoverButton, -1);
+    EXPECT_EQ(PreviewStateOf(window)->hoverButton, -1);
     EXPECT_EQ(ScreenColourSoon(saveFill, kWhite), kWhite);
 
     MoveTo(window, ButtonCentre(window, PreviewButton::Save));
-    EXPECT_EQ(StateOf(window)->hoverButton, static_cast<int32_t>(PreviewButton::Save));
+    EXPECT_EQ(PreviewStateOf(window)->hoverButton, static_cast<int32_t>(PreviewButton::Save));
     EXPECT_EQ(ScreenColourSoon(saveFill, kHoverFill), kHoverFill);
 
     // The pinned look wins over the hover look on the Pin button.
     MoveTo(window, ButtonCentre(window, PreviewButton::Pin));
-    EXPECT_EQ(StateOf(window)->hoverButton, static_cast<int32_t>(PreviewButton::Pin));
+    EXPECT_EQ(PreviewStateOf(window)->hoverButton, static_cast<int32_t>(PreviewButton::Pin));
     EXPECT_EQ(ScreenColourSoon(saveFill, kWhite), kWhite);
     EXPECT_EQ(ScreenColourSoon(ButtonFillOnScreen(window, PreviewButton::Pin), kPinnedFill), kPinnedFill);
 
     MoveTo(window, ButtonCentre(window, PreviewButton::Save));
     SendMessageW(window, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(StateOf(window)->hoverButton, -1);
+    EXPECT_EQ(PreviewStateOf(window)->hoverButton, -1);
     EXPECT_EQ(ScreenColourSoon(saveFill, kWhite), kWhite);
 }
 
@@ -254,7 +233,7 @@ class PreviewDragTest : public PreviewWindowTest, public ::testing::WithParamInt
 TEST_P(PreviewDragTest, WindowFollowsThePointerExactly) {
     HWND window = OpenPreview(200, 100);
     ASSERT_NE(window, nullptr);
-    const PreviewState& state = *StateOf(window);
+    const PreviewState& state = *PreviewStateOf(window);
     const PreviewLayout layout = ComputePreviewLayout(state);
     Point start = Centre(layout.imageRect);
     if (GetParam() == DragStart::Shadow) {
@@ -303,7 +282,7 @@ TEST_F(PreviewWindowTest, PressOnAButtonNeverStartsADrag) {
         const Point at = ButtonCentre(window, button);
         PlacePointer(before.left + at.x, before.top + at.y);
         Press(window, at);
-        EXPECT_FALSE(StateOf(window)->dragging) << static_cast<int>(button);
+        EXPECT_FALSE(PreviewStateOf(window)->dragging) << static_cast<int>(button);
         EXPECT_NE(GetCapture(), window) << static_cast<int>(button);
         PlacePointer(before.left + at.x + 30, before.top + at.y + 30);
         MoveTo(window, Point{at.x + 30, at.y + 30});
@@ -368,7 +347,7 @@ TEST_F(PreviewWindowTest, LanguageChangeGivesEachPreviewANewFontAndWidth) {
     HWND second = OpenPreview(60, 40, 900, 500);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
-    const HFONT oldFonts[] = {StateOf(first)->font, StateOf(second)->font};
+    const HFONT oldFonts[] = {PreviewStateOf(first)->font, PreviewStateOf(second)->font};
     const RECT oldRects[] = {WindowRect(first), WindowRect(second)};
 
     SetUiLanguage(static_cast<uint32_t>(UiLanguage::Japanese));
@@ -377,7 +356,7 @@ TEST_F(PreviewWindowTest, LanguageChangeGivesEachPreviewANewFontAndWidth) {
 
     const HWND windows[] = {first, second};
     for (int i = 0; i < 2; ++i) {
-        const PreviewState& state = *StateOf(windows[i]);
+        const PreviewState& state = *PreviewStateOf(windows[i]);
         ASSERT_NE(state.font, nullptr);
         EXPECT_EQ(GetObjectType(oldFonts[i]), 0u) << "the old font is deleted";
         LOGFONTW face = {};
@@ -405,7 +384,7 @@ TEST_F(PreviewWindowTest, CloseAllDestroysEveryPreviewAndFreesItsObjects) {
     std::vector<HGDIOBJ> owned;
     for (HWND window : windows) {
         ASSERT_NE(window, nullptr);
-        const PreviewState& state = *StateOf(window);
+        const PreviewState& state = *PreviewStateOf(window);
         owned.push_back(state.captureBitmap);
         owned.push_back(state.font);
         if (state.displayBitmap != state.captureBitmap) {
@@ -452,7 +431,7 @@ TEST_F(PreviewWindowTest, WindowWithoutStateIgnoresTheMouse) {
     HWND bare = CreateWindowExW(0, L"KorvelPreview", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(bare, nullptr);
-    EXPECT_EQ(StateOf(bare), nullptr);
+    EXPECT_EQ(PreviewStateOf(bare), nullptr);
     Press(bare, Point{5, 5});
     MoveTo(bare, Point{6, 6});
     Release(bare, Point{6, 6});

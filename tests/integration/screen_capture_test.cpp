@@ -70,21 +70,6 @@ std::vector<uint32_t> CapturePixels(const Rect& rect) {
     return pixels;
 }
 
-bool SelectableIntoNewDC(HBITMAP bitmap) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    if (previous != nullptr) {
-        SelectObject(dc, previous);
-    }
-    DeleteDC(dc);
-    return previous != nullptr;
-}
-
-bool IsEmpty(const CapturedImage& image) {
-    return image.bitmap == nullptr && image.width == 0 && image.height == 0 && image.originX == 0 &&
-           image.originY == 0;
-}
-
 // A record with a stale size and origin (and no handle, so nothing leaks) that a capture has to clear.
 CapturedImage StaleRecord() {
     CapturedImage image;
@@ -217,7 +202,7 @@ TEST_F(ScreenCaptureTest, SizeIsCheckedBeforeAnythingIsMade) {
             ReleaseCapturedImage(image);
         } else {
             EXPECT_FALSE(taken);
-            EXPECT_TRUE(IsEmpty(image));
+            EXPECT_TRUE(IsEmptyCapture(image));
             EXPECT_EQ(c.refusal, log_.Lines()[0].substr(19));
         }
     }
@@ -299,7 +284,7 @@ TEST_F(ScreenCaptureTest, ReleaseDeletesTheBitmapAndKeepsTheOrigin) {
 
     CapturedImage empty;
     ReleaseCapturedImage(empty);
-    EXPECT_TRUE(IsEmpty(empty));
+    EXPECT_TRUE(IsEmptyCapture(empty));
 
     CapturedImage sizeOnly = StaleRecord();
     ReleaseCapturedImage(sizeOnly);

@@ -82,3 +82,36 @@ std::vector<uint32_t> PatternPixels(const PixelPattern& pattern, int x, int y, i
     }
     return pixels;
 }
+
+bool SelectableIntoNewDC(HBITMAP bitmap) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    if (previous != nullptr) {
+        SelectObject(dc, previous);
+    }
+    DeleteDC(dc);
+    return previous != nullptr;
+}
+
+bool IsEmptyCapture(const CapturedImage& image) {
+    return image.bitmap == nullptr && image.width == 0 && image.height == 0 && image.originX == 0 &&
+           image.originY == 0;
+}
+
+long GdiHeadroom() {
+    std::vector<HBRUSH> brushes;
+    for (;;) {
+        HBRUSH brush = CreateSolidBrush(RGB(brushes.size() & 0xFF, 0, 0));
+        if (brush == nullptr || brushes.size() >= 200000) {
+            if (brush != nullptr) {
+                DeleteObject(brush);
+            }
+            break;
+        }
+        brushes.push_back(brush);
+    }
+    for (HBRUSH brush : brushes) {
+        DeleteObject(brush);
+    }
+    return static_cast<long>(brushes.size());
+}

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "capture/captured_image.h"
+
 // Colour of the pixel at (x, y), as 0x00RRGGBB.
 using PixelPattern = std::function<uint32_t(int x, int y)>;
 
@@ -22,3 +24,11 @@ std::vector<uint32_t> CutPixels(const std::vector<uint32_t>& pixels, int picture
                                 int width, int height);
 // The pattern evaluated over (x, y, width, height), rows from the top.
 std::vector<uint32_t> PatternPixels(const PixelPattern& pattern, int x, int y, int width, int height);
+
+// True when the bitmap can be selected into a new memory DC, that is, no other DC holds it.
+bool SelectableIntoNewDC(HBITMAP bitmap);
+// True when every field of the capture is zero.
+bool IsEmptyCapture(const CapturedImage& image);
+// Wine answers 0 to GetGuiResources, so GDI leaks are measured as headroom: how many more objects the process
+// can still create before GDI refuses. A leak of N objects shrinks it by N.
+long GdiHeadroom();
