@@ -58,27 +58,6 @@ void MoveTo(HWND window, Point at) {
     SendMessageW(window, WM_MOUSEMOVE, 0, PointParam(at.x, at.y));
 }
 
-// Puts the pointer at a screen point and waits until GetCursorPos keeps reporting it. In a Wine virtual
-// desktop the desktop's process may still report an older X pointer position after SetCursorPos, which
-// moves the pointer back; then it is placed again.
-bool PlacePointer(int x, int y) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (!SetCursorPos(x, y)) {
-            return false;
-        }
-        int steady = 0;
-        for (int i = 0; i < 10 && steady < 3; ++i) {
-            Sleep(15);
-            POINT p = {};
-            steady = GetCursorPos(&p) && p.x == x && p.y == y ? steady + 1 : 0;
-        }
-        if (steady >= 3) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool IsTopmost(HWND window) {
     return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }

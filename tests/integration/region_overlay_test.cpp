@@ -34,8 +34,9 @@ void Send(UINT message, WPARAM wParam = 0) {
     SendMessageW(OverlayWindow(), message, wParam, 0);
 }
 
+// The overlay reads the pointer itself, so it is placed first.
 void At(int x, int y, UINT message) {
-    SetCursorPos(x, y);
+    PlacePointer(x, y);
     Send(message);
 }
 

@@ -41,6 +41,10 @@ class TempFolder {
     std::wstring path_;
 };
 
+// Puts the pointer at a screen point and waits until GetCursorPos keeps reporting it (Wine can move it back
+// while its own pointer events catch up); false when it would not stay.
+bool PlacePointer(int x, int y);
+
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
