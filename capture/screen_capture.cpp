@@ -4,6 +4,7 @@
 
 #include "capture/capture_rules.h"
 #include "capture/gdi_scope.h"
+#include "capture/win_rect.h"
 #include "log/log.h"
 
 namespace {
@@ -94,5 +95,5 @@ bool CaptureMonitorUnderCursor(CapturedImage& out) {
     const RECT& area = info.rcMonitor;
     LogInfo(L"采集鼠标所在显示器 cursor=(%d,%d) rect=(%d,%d,%d,%d)", cursor.x, cursor.y, area.left, area.top,
             area.right, area.bottom);
-    return CaptureScreenRect(Rect{area.left, area.top, area.right, area.bottom}, out);
+    return CaptureScreenRect(FromWinRect(area), out);
 }

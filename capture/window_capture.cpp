@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 
 #include "capture/screen_capture.h"
+#include "capture/win_rect.h"
 #include "capture/window_rules.h"
 #include "log/log.h"
 
@@ -15,15 +16,6 @@ constexpr int kLogNameChars = 128;
 // GetWindow(GW_HWNDNEXT) can run in a circle while windows are re-ordered under the walk; no session holds
 // more top-level windows than USER has handles.
 constexpr int kMaxWalkSteps = 65536;
-
-Rect ToRect(const RECT& rect) {
-    Rect out;
-    out.left = rect.left;
-    out.top = rect.top;
-    out.right = rect.right;
-    out.bottom = rect.bottom;
-    return out;
-}
 
 WindowFacts GatherWindowFacts(HWND window) {
     WindowFacts facts;
@@ -50,7 +42,7 @@ WindowFacts GatherWindowFacts(HWND window) {
     RECT rect = {};
     facts.windowRectKnown = GetWindowRect(window, &rect) != FALSE;
     if (facts.windowRectKnown) {
-        facts.windowRect = ToRect(rect);
+        facts.windowRect = FromWinRect(rect);
     }
     return facts;
 }
@@ -110,12 +102,12 @@ bool CaptureForegroundWindow(CapturedImage& out) {
     facts.frameBoundsKnown = SUCCEEDED(frameResult);
     DWORD windowRectError = 0;
     if (facts.frameBoundsKnown) {
-        facts.frameBounds = ToRect(frame);
+        facts.frameBounds = FromWinRect(frame);
     } else {
         RECT rect = {};
         facts.windowRectKnown = GetWindowRect(window, &rect) != FALSE;
         if (facts.windowRectKnown) {
-            facts.windowRect = ToRect(rect);
+            facts.windowRect = FromWinRect(rect);
         } else {
             windowRectError = GetLastError();
         }

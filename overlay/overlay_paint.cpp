@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "capture/gdi_scope.h"
+#include "capture/win_rect.h"
 #include "log/log.h"
 #include "overlay/overlay_layout.h"
 #include "text/texts.h"
@@ -47,10 +48,6 @@ class TextStyleScope {
     COLORREF previousColour_;
 };
 
-RECT ToRECT(const Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
-
 // The still's rectangle on the virtual screen; empty without a still.
 Rect StillRect(const OverlayState& state) {
     if (state.source == nullptr) {
@@ -69,7 +66,7 @@ Rect Intersection(const Rect& a, const Rect& b) {
 void FillSolid(HDC dc, const Rect& area, COLORREF colour) {
     OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(colour));
     if (brush) {
-        const RECT r = ToRECT(area);
+        const RECT r = ToWinRect(area);
         FillRect(dc, &r, brush.Get());
     }
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "capture/gdi_scope.h"
+#include "capture/win_rect.h"
 #include "log/log.h"
 #include "preview/preview_layout.h"
 #include "preview/preview_render.h"
@@ -42,10 +43,6 @@ void EnsurePreviewClass() {
     previewClassRegistered = true;
 }
 
-Rect ToRect(const RECT& r) {
-    return Rect{r.left, r.top, r.right, r.bottom};
-}
-
 // The monitor nearest to the captured area's top-left corner and its work area.
 bool FindPreviewMonitor(const CapturedImage& image, HMONITOR& monitor, Rect& workArea) {
     monitor = MonitorFromPoint(POINT{image.originX, image.originY}, MONITOR_DEFAULTTONEAREST);
@@ -55,7 +52,7 @@ bool FindPreviewMonitor(const CapturedImage& image, HMONITOR& monitor, Rect& wor
         LogError(L"预览时获取显示器失败 err=%lu", GetLastError());
         return false;
     }
-    workArea = ToRect(info.rcWork);
+    workArea = FromWinRect(info.rcWork);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "capture/win_rect.h"
 #include "log/log.h"
 #include "preview/preview.h"
 #include "preview/preview_export.h"
@@ -88,7 +89,7 @@ void StartDrag(HWND window, PreviewState& state) {
     GetWindowRect(window, &rect);
     state.dragging = true;
     state.dragStartCursor = Point{pointer.x, pointer.y};
-    state.dragStartWindowRect = Rect{rect.left, rect.top, rect.right, rect.bottom};
+    state.dragStartWindowRect = FromWinRect(rect);
     SetCapture(window);
 }
 
