@@ -1,9 +1,8 @@
 #include "app/gdiplus_session.h"
 
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
+#include "capture/gdiplus_headers.h"
 #include "log/log.h"
 
 namespace {

@@ -1,11 +1,9 @@
 #include "capture/image_save.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
-
 #include <cwchar>
 #include <vector>
 
+#include "capture/gdiplus_headers.h"
 #include "capture/jpeg_quality.h"
 #include "capture/save_rules.h"
 #include "log/data_folder.h"

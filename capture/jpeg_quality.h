@@ -1,8 +1,8 @@
 #pragma once
 // The JPEG encoder's parameter block, kept out of image_save.h so that its users do not pull in GDI+.
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
+
+#include "capture/gdiplus_headers.h"
 
 // The parameter block handed to the JPEG encoder. Its one parameter points at `quality`, so the record is
 // neither copied nor moved: a copy would point back into the original.

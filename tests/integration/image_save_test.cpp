@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <algorithm>
 #include <climits>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "app/gdiplus_session.h"
+#include "capture/gdiplus_headers.h"
 #include "capture/image_save.h"
 #include "capture/jpeg_quality.h"
 #include "capture/save_rules.h"

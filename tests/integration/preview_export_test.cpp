@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <cstdint>
 #include <cwchar>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "capture/captured_image.h"
+#include "capture/gdiplus_headers.h"
 #include "config/config.h"
 #include "preview/preview.h"
 #include "preview/preview_export.h"

@@ -1,8 +1,8 @@
 #include "support/image_file.h"
 
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
+
+#include "capture/gdiplus_headers.h"
 
 DecodedImage DecodeImageFile(const std::wstring& path) {
     DecodedImage image;
