@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
-constexpr int32_t kBaseDpi = 96;
 constexpr int32_t kShadowAt96 = 18;
 constexpr int32_t kButtonHeightAt96 = 28;
 constexpr int32_t kButtonGapAt96 = 6;
@@ -15,15 +13,6 @@ constexpr int32_t kTextMarginAt96 = 18;
 constexpr int32_t kFallbackButtonWidthAt96 = 72;
 // The darkest shadow, right beside the picture, before it fades out over the band.
 constexpr float kShadowPeakAlpha = 110.0f;
-
-// value * numerator / denominator rounded half away from zero, as Win32's MulDiv does; kept here so that
-// the layout needs no Win32 call.
-int32_t MulDivRounded(int32_t value, int32_t numerator, int32_t denominator) {
-    const int64_t product = static_cast<int64_t>(value) * numerator;
-    const int64_t magnitude = (std::llabs(product) + std::llabs(denominator) / 2) / std::llabs(denominator);
-    const bool negative = (product < 0) != (denominator < 0);
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
-}
 
 // The room for the picture along one axis: 9/10 of what the work area leaves, and never below one pixel.
 int32_t FitLimit(int32_t available) {
@@ -48,10 +37,6 @@ int32_t DistanceOutside(int32_t value, int32_t low, int32_t high) {
 }
 
 } // namespace
-
-int32_t ScaleForDpi(int32_t value, int32_t dpi) {
-    return std::max<int32_t>(1, MulDivRounded(value, dpi, kBaseDpi));
-}
 
 PreviewMetrics PreviewMetricsForDpi(int32_t dpi) {
     PreviewMetrics metrics;

@@ -3,11 +3,9 @@
 // layout and place, the shadow and the opaque areas of the layered image.
 #include <cstdint>
 
+#include "base/dpi_scale.h"
 #include "capture/rect.h"
 #include "preview/preview_state.h"
-
-// MulDiv(value, dpi, 96), raised to at least 1 (rounded half away from zero, as MulDiv does).
-int32_t ScaleForDpi(int32_t value, int32_t dpi);
 
 struct PreviewMetrics {
     int32_t shadowSize = 0;          // S: 18 at 96 DPI

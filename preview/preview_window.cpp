@@ -1,10 +1,9 @@
 #include "preview/preview_window.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <vector>
 
+#include "base/window_helpers.h"
 #include "capture/win_rect.h"
 #include "log/log.h"
 #include "preview/preview.h"
@@ -19,13 +18,7 @@ namespace {
 constexpr int kPreviewFontPoints = 9;
 
 PreviewState* StateOf(HWND window) {
-    return reinterpret_cast<PreviewState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-// Mouse messages carry client coordinates as signed 16-bit halves (negative while the mouse is captured
-// and the pointer is left of or above the window).
-Point MessagePoint(LPARAM lParam) {
-    return Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    return WindowStateOf<PreviewState>(window);
 }
 
 int32_t ButtonAt(const PreviewState& state, LPARAM lParam) {

@@ -1,12 +1,10 @@
 // The previews of the real Korvel.exe: where they open, what they show, and their buttons and keys, driven
 // with SendInput like a person would.
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "capture/screen_capture.h"
 #include "capture_fixture.h"
-#include "support/bitmap_pixels.h"
+#include "screen_probe.h"
 
 namespace {
 
@@ -37,12 +35,6 @@ bool WaitForPreviewCount(size_t count, DWORD timeoutMs) {
     return false;
 }
 
-RECT WindowRect(HWND window) {
-    RECT r = {};
-    GetWindowRect(window, &r);
-    return r;
-}
-
 // Centre of button i (0 Pin, 1 Save, 2 Close, 3 Copy) of a preview, in screen coordinates: the row ends at
 // the picture's right edge, which is the shadow's width in from the window's right edge.
 POINT ButtonCentre(HWND preview, int button) {
@@ -50,27 +42,6 @@ POINT ButtonCentre(HWND preview, int button) {
     const int rowRight = r.right - kShadow;
     const int left = rowRight - (4 * kButtonWidth + 3 * kButtonGap) + button * (kButtonWidth + kButtonGap);
     return POINT{left + kButtonWidth / 2, r.top + kButtonHeight / 2};
-}
-
-void ClickAt(POINT p) {
-    MovePointer(p.x, p.y);
-    PressButton(true, true);
-    PressButton(true, false);
-    Sleep(150);
-}
-
-bool IsTopmost(HWND window) {
-    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
-uint32_t ScreenPixel(int x, int y) {
-    CapturedImage image;
-    uint32_t colour = 0xFFFFFFFF;
-    if (CaptureScreenRect(Rect{x, y, x + 1, y + 1}, image)) {
-        colour = ReadBitmapPixels(image.bitmap).at(0);
-    }
-    ReleaseCapturedImage(image);
-    return colour;
 }
 
 // The text of a message box titled "KOR-VEL", once one is open; its static text child holds the message.

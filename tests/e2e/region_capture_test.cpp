@@ -1,11 +1,9 @@
 // Region capture through the real Korvel.exe: Ctrl + Alt + A covers the screen with the overlay, the
 // selection is dragged, adjusted and confirmed with the mouse and keys like a person would, and the saved
 // picture holds exactly the selected pixels of a window of known content.
-#include <cstdlib>
 
-#include "capture/screen_capture.h"
 #include "capture_fixture.h"
-#include "support/bitmap_pixels.h"
+#include "screen_probe.h"
 
 namespace {
 
@@ -147,53 +145,6 @@ TEST_F(RegionCaptureTest, ASecondShortcutWhileTheOverlayIsOpenIsRefused) {
     PressKey(VK_RETURN);
     ExpectSavedSelection(RECT{100, 120, 400, 330});
 }
-
-namespace {
-
-// What the screen shows now, rows from the top, 0x00RRGGBB.
-struct ScreenShot {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-ScreenShot TakeScreenShot() {
-    ScreenShot shot;
-    CapturedImage image;
-    if (CaptureScreenRect(Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, image)) {
-        shot.pixels = ReadBitmapPixels(image.bitmap, &shot.width, &shot.height);
-    }
-    ReleaseCapturedImage(image);
-    return shot;
-}
-
-int Channel(uint32_t colour, int shift) {
-    return static_cast<int>((colour >> shift) & 0xFF);
-}
-
-// Each channel about 135/255 of the original's.
-bool IsDimmedFrom(uint32_t shown, uint32_t original) {
-    for (int shift : {0, 8, 16}) {
-        if (std::abs(Channel(shown, shift) - Channel(original, shift) * 135 / 255) > 2) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool AnyPixelIn(const ScreenShot& shot, const RECT& area, uint32_t colour) {
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            if (shot.At(x, y) == colour) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-} // namespace
 
 TEST_F(RegionCaptureTest, TheOverlayShowsTheDimmedStillTheSelectionItsFrameLabelHandlesHintAndMagnifier) {
     ASSERT_NE(OpenOverlay(), nullptr);

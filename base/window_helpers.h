@@ -1,0 +1,18 @@
+#pragma once
+// Small pieces every window procedure of the program needs.
+#include <windows.h>
+#include <windowsx.h>
+
+#include "capture/rect.h"
+
+// The state record a window keeps in its user-data slot; null before WM_NCCREATE stores it and after it is
+// freed.
+template <typename State> State* WindowStateOf(HWND window) {
+    return reinterpret_cast<State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Mouse messages carry client coordinates as signed 16-bit halves (negative while the mouse is captured and
+// the pointer is left of or above the window).
+inline Point MessagePoint(LPARAM lParam) {
+    return Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
