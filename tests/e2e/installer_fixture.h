@@ -45,11 +45,26 @@ class InstallerE2ETest : public KorvelE2ETest {
         ASSERT_TRUE(FileExists(InstalledProgram()));
     }
 
-    // Starts the installed Korvel and waits until it is up.
-    static void StartInstalledKorvel(ChildProcess& korvel) {
-        ASSERT_TRUE(korvel.Start(InstalledProgram()));
-        ASSERT_NE(WaitForHostWindow(60000), nullptr) << LogForFailure();
-        ASSERT_TRUE(WaitForLogLine(L"name=窗口", 10000)) << LogForFailure();
+    // Installs silently and starts the installed Korvel; setup.log then starts afresh.
+    void InstallAndStartKorvel(ChildProcess& korvel) {
+        ASSERT_NO_FATAL_FAILURE(InstallSilently());
+        ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel, InstalledProgram()));
+        DeleteFileW(SetupLogPath().c_str());
+    }
+
+    // Runs the installer, which must show its message box with this text; presses Enter on it like a user
+    // and returns the exit code.
+    static long RunSetupAnsweringMessage(const std::wstring& arguments, const wchar_t* text) {
+        ChildProcess setup;
+        EXPECT_TRUE(setup.Start(SetupProgram(), arguments));
+        HWND box = WaitForMessageBoxOf(setup.Id(), L"KOR-VEL", 20000);
+        EXPECT_NE(box, nullptr) << Messages();
+        if (box == nullptr) {
+            return -1;
+        }
+        EXPECT_EQ(MessageBoxText(box), text);
+        EXPECT_TRUE(PressEnterOn(box));
+        return setup.WaitForExit(20000);
     }
 
     // setup.log as one text, to explain a failure.

@@ -64,10 +64,8 @@ TEST_F(InstallerE2ETest, InstallingAgainReplacesProgramAndShortcutAndAppendsToTh
 }
 
 TEST_F(InstallerE2ETest, InstallWhileKorvelRunsFailsAtWritingTheProgram) {
-    ASSERT_NO_FATAL_FAILURE(InstallSilently());
     ChildProcess korvel;
-    ASSERT_NO_FATAL_FAILURE(StartInstalledKorvel(korvel));
-    DeleteFileW(SetupLogPath().c_str());
+    ASSERT_NO_FATAL_FAILURE(InstallAndStartKorvel(korvel));
 
     // Silent: no message box, the exit code tells.
     const SetupRun silent = RunSetupToEnd(SetupProgram(), L"/quiet");
@@ -77,13 +75,7 @@ TEST_F(InstallerE2ETest, InstallWhileKorvelRunsFailsAtWritingTheProgram) {
     EXPECT_EQ(ReadSetupLogMessages(), failed);
 
     // Not silent: the failure message, and still exit code 1 once it is closed.
-    ChildProcess setup;
-    ASSERT_TRUE(setup.Start(SetupProgram()));
-    HWND box = WaitForMessageBoxOf(setup.Id(), kCaption, 20000);
-    ASSERT_NE(box, nullptr) << Messages();
-    EXPECT_EQ(MessageBoxText(box), kInstallFailedMessage);
-    EXPECT_TRUE(PressEnterOn(box));
-    EXPECT_EQ(setup.WaitForExit(20000), 1);
+    EXPECT_EQ(RunSetupAnsweringMessage(L"", kInstallFailedMessage), 1);
     EXPECT_EQ(ReadFileBytes(InstalledProgram()), ReadFileBytes(BuiltKorvel())) << "the running one stays";
 
     EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
@@ -148,10 +140,8 @@ TEST_P(UninstallTest, RemovesProgramShortcutAndFolderAndKeepsTheUsersFiles) {
 INSTANTIATE_TEST_SUITE_P(InstalledOrNot, UninstallTest, ::testing::Bool());
 
 TEST_F(InstallerE2ETest, UninstallWhileKorvelRunsSaysTheProgramStayed) {
-    ASSERT_NO_FATAL_FAILURE(InstallSilently());
     ChildProcess korvel;
-    ASSERT_NO_FATAL_FAILURE(StartInstalledKorvel(korvel));
-    DeleteFileW(SetupLogPath().c_str());
+    ASSERT_NO_FATAL_FAILURE(InstallAndStartKorvel(korvel));
 
     const SetupRun silent = RunSetupToEnd(SetupProgram(), L"/uninstall /S");
 
@@ -162,13 +152,7 @@ TEST_F(InstallerE2ETest, UninstallWhileKorvelRunsSaysTheProgramStayed) {
     const std::vector<std::wstring> failed = {L"开始卸载", L"删除程序失败 err=5"};
     EXPECT_EQ(ReadSetupLogMessages(), failed);
 
-    ChildProcess setup;
-    ASSERT_TRUE(setup.Start(SetupProgram(), L"/uninstall"));
-    HWND box = WaitForMessageBoxOf(setup.Id(), kCaption, 20000);
-    ASSERT_NE(box, nullptr) << Messages();
-    EXPECT_EQ(MessageBoxText(box), kUninstallFailedMessage);
-    EXPECT_TRUE(PressEnterOn(box));
-    EXPECT_EQ(setup.WaitForExit(20000), 1);
+    EXPECT_EQ(RunSetupAnsweringMessage(L"/uninstall", kUninstallFailedMessage), 1);
 
     // Once Korvel has quit, the same command finishes the job.
     ASSERT_EQ(QuitThroughTrayMenu(korvel), 0);

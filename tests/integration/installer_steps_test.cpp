@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <string>
 #include <thread>
@@ -22,22 +21,6 @@ class InstallerStepsTest : public ::testing::Test {
     void TearDown() override { DeleteFileW(SetupLogPath().c_str()); }
 
     TempFolder temp_;
-};
-
-// COM for the test's thread, as the installer's entry point starts it.
-class ComApartment {
-  public:
-    ComApartment() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (started_) {
-            CoUninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    bool started_;
 };
 
 } // namespace

@@ -60,9 +60,17 @@ std::vector<std::wstring> ReadSetupLogMessages() {
     return messages;
 }
 
+ComApartment::ComApartment() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ComApartment::~ComApartment() {
+    if (started_) {
+        CoUninitialize();
+    }
+}
+
 ShortcutFields ReadShortcut(const std::wstring& file) {
     ShortcutFields fields;
-    const bool comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ComApartment com;
     IShellLinkW* link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&link)))) {
@@ -94,9 +102,6 @@ ShortcutFields ReadShortcut(const std::wstring& file) {
             persist->Release();
         }
         link->Release();
-    }
-    if (comStarted) {
-        CoUninitialize();
     }
     return fields;
 }

@@ -11,6 +11,18 @@ std::vector<std::wstring> ReadSetupLogMessages();
 // How many UTF-8 byte-order marks the bytes hold anywhere.
 int CountByteOrderMarks(const std::string& bytes);
 
+// COM for the calling thread as a single-threaded apartment, as KorvelSetup starts it, while it lives.
+class ComApartment {
+  public:
+    ComApartment();
+    ~ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    bool started_ = false;
+};
+
 struct ShortcutFields {
     bool loaded = false;
     std::wstring path;   // the link's path text (Wine keeps only its ANSI form: non-ASCII reads back as "?")
