@@ -15,10 +15,10 @@ class KorvelE2ETest : public ::testing::Test {
         ResetKorvelData();
     }
 
-    // Starts Korvel and waits until its start-up has registered the shortcuts.
-    void StartKorvel(ChildProcess& korvel) {
-        ASSERT_TRUE(korvel.Start(SiblingProgram(L"Korvel.exe")))
-            << "CreateProcessW failed: " << GetLastError();
+    // Starts Korvel (the built one, or an installed one) and waits until its start-up has registered the
+    // shortcuts.
+    void StartKorvel(ChildProcess& korvel, const std::wstring& program = SiblingProgram(L"Korvel.exe")) {
+        ASSERT_TRUE(korvel.Start(program)) << "CreateProcessW failed: " << GetLastError();
         // The first start in a fresh prefix also builds Wine's font cache, which can take a while.
         ASSERT_NE(WaitForHostWindow(60000), nullptr) << LogForFailure();
         ASSERT_TRUE(WaitForLogLine(L"name=窗口", 10000)) << LogForFailure();

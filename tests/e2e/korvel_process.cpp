@@ -75,6 +75,8 @@ ChildProcess::~ChildProcess() {
     Stop();
     if (info_.hProcess != nullptr) {
         CloseHandle(info_.hProcess);
+    }
+    if (info_.hThread != nullptr) {
         CloseHandle(info_.hThread);
     }
 }
@@ -95,6 +97,13 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& argume
     startup.cb = sizeof startup;
     return CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &info_) != FALSE;
+}
+
+bool ChildProcess::Attach(DWORD processId) {
+    info_.hProcess =
+        OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    info_.dwProcessId = processId;
+    return info_.hProcess != nullptr;
 }
 
 long ChildProcess::WaitForExit(DWORD timeoutMs) {

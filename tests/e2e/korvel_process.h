@@ -28,6 +28,8 @@ class ChildProcess {
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Start(const std::wstring& program, const std::wstring& arguments = L"");
+    // Takes charge of a process that another program started (a Korvel that an installer launched).
+    bool Attach(DWORD processId);
     // The exit code, or -1 when the process has not ended in time.
     long WaitForExit(DWORD timeoutMs);
     bool Running() const;

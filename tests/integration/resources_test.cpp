@@ -1,19 +1,25 @@
-// The resources built into Korvel.exe: icon group 1, the manifest and the version block.
+// The resources built into Korvel.exe (icon group 1, the manifest, the version block) and into
+// KorvelSetup.exe (the same icon group, its own manifest and version block, and Korvel.exe itself).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
-std::wstring KorvelExePath() {
+std::wstring SiblingPath(const wchar_t* fileName) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self);
     path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"Korvel.exe";
+    return path + fileName;
+}
+
+std::wstring KorvelExePath() {
+    return SiblingPath(L"Korvel.exe");
 }
 
 #pragma pack(push, 2)
@@ -35,21 +41,25 @@ struct IconGroupHeader {
 };
 #pragma pack(pop)
 
-class KorvelResourcesTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        module_ = LoadLibraryExW(KorvelExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(module_, nullptr) << "Korvel.exe must be built beside the tests";
-    }
-    void TearDown() override {
+// A program of the build opened as data, to read its resources without running it.
+class ProgramResources {
+  public:
+    explicit ProgramResources(const wchar_t* fileName)
+        : module_(LoadLibraryExW(SiblingPath(fileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~ProgramResources() {
         if (module_ != nullptr) {
             FreeLibrary(module_);
         }
     }
+    ProgramResources(const ProgramResources&) = delete;
+    ProgramResources& operator=(const ProgramResources&) = delete;
 
-    // The bytes of one resource; empty when it is missing.
-    std::string Resource(LPCWSTR type, LPCWSTR name) const {
-        HRSRC found = FindResourceW(module_, name, type);
+    bool Loaded() const { return module_ != nullptr; }
+
+    // The bytes of one resource in the given language (any language by default); empty when it is missing.
+    std::string Resource(LPCWSTR type, LPCWSTR name,
+                         WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)) const {
+        HRSRC found = FindResourceExW(module_, type, name, language);
         if (found == nullptr) {
             return {};
         }
@@ -58,8 +68,28 @@ class KorvelResourcesTest : public ::testing::Test {
         return data != nullptr ? std::string(data, SizeofResource(module_, found)) : std::string();
     }
 
+  private:
     HMODULE module_ = nullptr;
 };
+
+class KorvelResourcesTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(korvel_.Loaded()) << "Korvel.exe must be built beside the tests"; }
+
+    std::string Resource(LPCWSTR type, LPCWSTR name) const { return korvel_.Resource(type, name); }
+
+    ProgramResources korvel_{L"Korvel.exe"};
+};
+
+// The version block of a program file; empty when it has none.
+std::vector<char> VersionBlock(const std::wstring& path) {
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
+    std::vector<char> block(size);
+    if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, block.data())) {
+        block.clear();
+    }
+    return block;
+}
 
 std::wstring VersionString(const std::vector<char>& block, const wchar_t* name) {
     wchar_t* value = nullptr;
@@ -110,11 +140,8 @@ TEST_F(KorvelResourcesTest, ManifestAsksForCommonControls6AndPerMonitorV2) {
 }
 
 TEST_F(KorvelResourcesTest, VersionBlockNamesTheProduct) {
-    const std::wstring path = KorvelExePath();
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
-    ASSERT_GT(size, 0u);
-    std::vector<char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+    const std::vector<char> block = VersionBlock(KorvelExePath());
+    ASSERT_FALSE(block.empty());
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
@@ -136,4 +163,54 @@ TEST_F(KorvelResourcesTest, VersionBlockNamesTheProduct) {
     EXPECT_EQ(VersionString(block, L"FileVersion"), L"1.0.0.0");
     EXPECT_EQ(VersionString(block, L"ProductVersion"), L"1.0.0.0");
     EXPECT_NE(VersionString(block, L"FileDescription").find(L"screenshot"), std::wstring::npos);
+}
+
+TEST(SetupResourcesTest, CarriesTheBuiltKorvelAsRcData1InUsEnglish) {
+    ProgramResources setup(L"KorvelSetup.exe");
+    ASSERT_TRUE(setup.Loaded()) << "KorvelSetup.exe must be built beside the tests";
+    const std::string carried =
+        setup.Resource(RT_RCDATA, MAKEINTRESOURCEW(1), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_FALSE(carried.empty());
+
+    HANDLE file = CreateFileW(KorvelExePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::string built(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &built[0], static_cast<DWORD>(built.size()), &read, nullptr);
+    CloseHandle(file);
+    EXPECT_TRUE(carried == built) << "carried " << carried.size() << " bytes, built " << built.size();
+}
+
+TEST(SetupResourcesTest, ShowsKorvelsIconGroup) {
+    ProgramResources setup(L"KorvelSetup.exe");
+    ProgramResources korvel(L"Korvel.exe");
+    const std::string group = setup.Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(1));
+    ASSERT_GE(group.size(), 6u);
+    EXPECT_EQ(group, korvel.Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(1)));
+    const auto* header = reinterpret_cast<const IconGroupHeader*>(group.data());
+    for (int i = 0; i < header->count; ++i) {
+        const LPCWSTR id = MAKEINTRESOURCEW(header->entries[i].id);
+        EXPECT_EQ(setup.Resource(RT_ICON, id), korvel.Resource(RT_ICON, id)) << "image " << i;
+    }
+}
+
+TEST(SetupResourcesTest, ManifestAsksForNoElevation) {
+    ProgramResources setup(L"KorvelSetup.exe");
+    const std::string manifest = setup.Resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
+    for (const char* part : {"name=\"Korvel.Setup\" version=\"1.0.0.0\" type=\"win32\"",
+                             "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    }
+}
+
+TEST(SetupResourcesTest, VersionBlockNamesTheInstaller) {
+    const std::vector<char> block = VersionBlock(SiblingPath(L"KorvelSetup.exe"));
+    ASSERT_FALSE(block.empty());
+    EXPECT_EQ(VersionString(block, L"ProductName"), L"KOR-VEL");
+    EXPECT_EQ(VersionString(block, L"InternalName"), L"KorvelSetup");
+    EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"KorvelSetup.exe");
+    EXPECT_EQ(VersionString(block, L"FileVersion"), L"1.0.0.0");
+    EXPECT_EQ(VersionString(block, L"ProductVersion"), L"1.0.0.0");
 }
