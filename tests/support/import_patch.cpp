@@ -1,0 +1,66 @@
+#include "support/import_patch.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+// Writes one import address slot, which the loader leaves read-only.
+void WriteSlot(void** slot, void* value) {
+    DWORD previous = 0;
+    if (VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previous)) {
+        *slot = value;
+        VirtualProtect(slot, sizeof *slot, previous, &previous);
+    }
+}
+
+// Every import address slot of the program's own module that the loader filled for `function`, in any of
+// the DLLs it is imported from.
+std::vector<void**> FindSlots(const char* function) {
+    std::vector<void**> slots;
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0) {
+        return slots;
+    }
+    for (auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+         import->Name != 0; ++import) {
+        if (import->OriginalFirstThunk == 0) {
+            continue; // no names to match against
+        }
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
+        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++addresses) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
+                slots.push_back(reinterpret_cast<void**>(&addresses->u1.Function));
+            }
+        }
+    }
+    return slots;
+}
+
+} // namespace
+
+ImportPatch::ImportPatch(const char* function, const void* standIn) : slots_(FindSlots(function)) {
+    if (slots_.empty()) {
+        return;
+    }
+    original_ = *slots_.front();
+    for (void** slot : slots_) {
+        WriteSlot(slot, const_cast<void*>(standIn));
+    }
+}
+
+ImportPatch::~ImportPatch() {
+    for (void** slot : slots_) {
+        WriteSlot(slot, original_);
+    }
+}
