@@ -203,3 +203,8 @@ void FreePreviewState(PreviewState& state) {
         state.font = nullptr;
     }
 }
+
+void PreviewStateDeleter::operator()(PreviewState* state) const {
+    FreePreviewState(*state);
+    delete state;
+}
