@@ -325,6 +325,39 @@ TEST(WindowCaptureTest, TakesTheTopmostCapturableWindowWhenTheForegroundIsOurOwn
     ReleaseCapturedImage(image);
 }
 
+namespace {
+
+class WindowCaptureLayerTest : public testing::TestWithParam<const wchar_t*> {};
+
+} // namespace
+
+TEST_P(WindowCaptureLayerTest, PassesOverAnotherProgramsInvisibleOrClickThroughLayer) {
+    PatternWindow below;
+    ASSERT_TRUE(below.Start(400, 300, 240, 180));
+    ASSERT_TRUE(below.WaitUntilInFront());
+    // Above it, wider and taller, a layer of another program that the user neither sees nor clicks.
+    PatternWindow layer;
+    ASSERT_TRUE(layer.Start(300, 200, 500, 400, GetParam()));
+    EXPECT_FALSE(IsCapturableWindow(layer.Window()));
+    OwnWindow own(420, 320, 100, 100);
+    ASSERT_NE(nullptr, own.Window());
+    SetForegroundWindow(own.Window());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == own.Window(); }));
+
+    CapturedLog log;
+    CapturedImage image;
+    ASSERT_TRUE(CaptureForegroundWindow(image));
+    EXPECT_TRUE(log.Contains(
+        Format(L"[INFO] 前台窗口不可截取 foreground=%p，改用 hwnd=%p\r\n", own.Window(), below.Window())));
+    EXPECT_EQ(400, image.originX);
+    EXPECT_EQ(300, image.originY);
+    EXPECT_EQ(240, image.width);
+    EXPECT_EQ(180, image.height);
+    ReleaseCapturedImage(image);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layers, WindowCaptureLayerTest, testing::Values(L"clickthrough", L"invisible"));
+
 TEST(WindowCaptureTest, RefusesAWindowEntirelyOffTheScreen) {
     PatternWindow pattern;
     ASSERT_TRUE(pattern.Start(-500, 100, 300, 200));
