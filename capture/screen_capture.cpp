@@ -43,9 +43,12 @@ bool CaptureScreenRect(const Rect& rect, CapturedImage& out) {
             return false;
         }
         SelectionScope selected(memory.Get(), bitmap.Get());
-        // A refused selection would leave the copy in the DC's stock 1x1 bitmap: count it as a failed copy.
-        copied = selected.Ok() &&
-                 BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, kScreenCopyRop);
+        if (!selected.Ok()) {
+            // Nothing was copied; SelectObject leaves no error code, so none is reported.
+            LogError(L"采集失败：采集位图无法选入 DC size=%dx%d", width, height);
+            return false;
+        }
+        copied = BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, kScreenCopyRop);
         // Read at once: the clean-up below may overwrite the copy's error code.
         copyError = copied ? 0 : GetLastError();
     } // the memory DC gets its previous bitmap back, is deleted, then the screen DC is released

@@ -76,9 +76,19 @@ std::string EncodeUtf8(const std::wstring& text) {
     return bytes;
 }
 
-bool WriteAll(HANDLE file, const char* data, DWORD size) {
+// Writes all of `data`, or logs what went wrong: the system's error code, or how much a short write took.
+bool WriteAll(HANDLE file, const std::wstring& path, const char* data, DWORD size) {
     DWORD written = 0;
-    return WriteFile(file, data, size, &written, nullptr) && written == size;
+    if (!WriteFile(file, data, size, &written, nullptr)) {
+        LogError(L"写入配置内容失败 path=%s err=%lu", path.c_str(), GetLastError());
+        return false;
+    }
+    if (written != size) {
+        // It reported success, so the last error code is an earlier call's (often CREATE_ALWAYS's 183).
+        LogError(L"写入配置内容不完整 path=%s written=%lu size=%lu", path.c_str(), written, size);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -139,9 +149,8 @@ bool SaveConfigTo(const std::wstring& path, const std::wstring& folder, const Ap
         LogError(L"写入配置文件失败 path=%s err=%lu", path.c_str(), GetLastError());
         return false;
     }
-    if (!WriteAll(file, kUtf8Bom, sizeof kUtf8Bom) ||
-        !WriteAll(file, bytes.data(), static_cast<DWORD>(bytes.size()))) {
-        LogError(L"写入配置内容失败 path=%s err=%lu", path.c_str(), GetLastError());
+    if (!WriteAll(file, path, kUtf8Bom, sizeof kUtf8Bom) ||
+        !WriteAll(file, path, bytes.data(), static_cast<DWORD>(bytes.size()))) {
         CloseHandle(file);
         return false;
     }

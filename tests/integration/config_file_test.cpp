@@ -8,6 +8,7 @@
 #include "config/config_text.h"
 #include "log/data_folder.h"
 #include "text/texts.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -277,6 +278,59 @@ TEST_F(ConfigFileTest, SaveFailsWhenTheFileCannotBeCreated) {
         EXPECT_TRUE(log.Contains(L"[ERROR] 写入配置文件失败 path=" + Path() + L" err=32"));
     }
     EXPECT_EQ(ReadFileBytes(Path()), "region_vk=66\r\n");
+}
+
+namespace {
+
+// How the write of the configuration text (the call after the byte-order mark) goes wrong.
+enum class WriteTrouble { Fails, TakesHalf };
+WriteTrouble trouble = WriteTrouble::Fails;
+using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+WriteFileFunction realWriteFile = nullptr;
+
+BOOL WINAPI TroubledWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    if (size <= 3) {
+        return realWriteFile(file, data, size, written, overlapped);
+    }
+    if (trouble == WriteTrouble::Fails) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    // Reports success for what it took, as a write may; it sets no error code.
+    return realWriteFile(file, data, size / 2, written, overlapped);
+}
+
+} // namespace
+
+TEST_F(ConfigFileTest, AFailedOrShortWriteLogsWhatHappenedNotAStaleCode) {
+    struct Case {
+        WriteTrouble trouble;
+        std::wstring line;
+    };
+    const std::wstring text = SerializeConfig(SampleConfig());
+    const unsigned long size = static_cast<unsigned long>(ToUtf8(text).size());
+    const Case cases[] = {
+        {WriteTrouble::Fails, L"[ERROR] 写入配置内容失败 path=" + Path() + L" err=112\r\n"},
+        {WriteTrouble::TakesHalf, L"[ERROR] 写入配置内容不完整 path=" + Path() + L" written=" +
+                                      std::to_wstring(size / 2) + L" size=" + std::to_wstring(size) +
+                                      L"\r\n"},
+    };
+    for (const Case& c : cases) {
+        // An existing file: CREATE_ALWAYS then leaves ERROR_ALREADY_EXISTS (183) as the last error.
+        ASSERT_TRUE(WriteFileBytes(Path(), "region_vk=66\r\n"));
+        trouble = c.trouble;
+        CapturedLog log;
+        bool saved = true;
+        {
+            ImportPatch patch("WriteFile", reinterpret_cast<const void*>(&TroubledWrite));
+            ASSERT_TRUE(patch.Active());
+            realWriteFile = patch.Original<WriteFileFunction>();
+            saved = Save(SampleConfig());
+        }
+        EXPECT_FALSE(saved);
+        ASSERT_EQ(log.Lines().size(), 1u);
+        EXPECT_NE(log.Lines()[0].find(c.line), std::wstring::npos) << ToUtf8(log.Lines()[0]);
+    }
 }
 
 TEST_F(ConfigFileTest, SaveNeverChangesItsArgument) {

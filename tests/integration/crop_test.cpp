@@ -11,6 +11,7 @@
 #include "capture/screen_capture.h"
 #include "log/log.h"
 #include "support/bitmap_pixels.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -198,6 +199,20 @@ TEST_F(CropTest, SourceStillSelectedElsewhereIsRefusedAndThatDCKeepsIt) {
     log_.Clear();
     EXPECT_TRUE(CropCapturedImage(source_, Rect{320, 160, 380, 200}, cut_));
     EXPECT_TRUE(ReadBitmapPixels(cut_.bitmap) == PatternPixels(SourcePattern, 20, 10, 60, 40));
+}
+
+TEST_F(CropTest, ARefusedSelectionOfTheCutIsReportedAsSuchWithoutAStaleErrorCode) {
+    {
+        BitmapSelectionRefusal refuse(60, 40);
+        ASSERT_TRUE(refuse.Active());
+        SetLastError(ERROR_ALREADY_EXISTS); // left by some earlier call
+        EXPECT_FALSE(CropCapturedImage(source_, Rect{320, 160, 380, 200}, cut_));
+        EXPECT_EQ(1, refuse.Refusals());
+    }
+    EXPECT_TRUE(IsEmptyCapture(cut_));
+    ASSERT_EQ(1u, log_.Lines().size());
+    EXPECT_EQ(L" [ERROR] 裁剪失败：裁剪位图无法选入 DC size=60x40\r\n", Message(log_.Lines()[0]));
+    ExpectSourceUnchanged(source_.bitmap);
 }
 
 TEST_F(CropTest, SourceLeftOfAndAboveThePrimaryMonitor) {

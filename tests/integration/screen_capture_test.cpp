@@ -10,6 +10,7 @@
 #include "capture/screen_capture.h"
 #include "log/log.h"
 #include "support/bitmap_pixels.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -293,6 +294,21 @@ TEST_F(ScreenCaptureTest, ReleaseDeletesTheBitmapAndKeepsTheOrigin) {
     EXPECT_EQ(0, sizeOnly.height);
     EXPECT_EQ(9, sizeOnly.originX);
     EXPECT_EQ(10, sizeOnly.originY);
+}
+
+TEST_F(ScreenCaptureTest, ARefusedSelectionIsReportedAsSuchWithoutAStaleErrorCode) {
+    {
+        BitmapSelectionRefusal refuse(64, 48);
+        ASSERT_TRUE(refuse.Active());
+        SetLastError(ERROR_ALREADY_EXISTS); // left by some earlier call
+        EXPECT_FALSE(CaptureScreenRect(Rect{10, 20, 74, 68}, image_));
+        EXPECT_EQ(1, refuse.Refusals());
+    }
+    EXPECT_TRUE(IsEmptyCapture(image_));
+    ASSERT_EQ(1u, log_.Lines().size());
+    EXPECT_NE(std::wstring::npos,
+              log_.Lines()[0].find(L"[ERROR] 采集失败：采集位图无法选入 DC size=64x48\r\n"))
+        << ToUtf8(log_.Lines()[0]);
 }
 
 TEST_F(ScreenCaptureTest, ManyCapturesInARowKeepWorking) {

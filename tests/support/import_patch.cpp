@@ -64,3 +64,39 @@ ImportPatch::~ImportPatch() {
         WriteSlot(slot, original_);
     }
 }
+
+namespace {
+
+struct SelectionRefusal {
+    int width = 0;
+    int height = 0;
+    int refusals = 0;
+    HGDIOBJ(WINAPI* realSelectObject)(HDC, HGDIOBJ) = nullptr;
+};
+SelectionRefusal refusal;
+
+HGDIOBJ WINAPI RefuseBitmapsOfTheSize(HDC dc, HGDIOBJ object) {
+    BITMAP bitmap = {};
+    if (GetObjectType(object) == OBJ_BITMAP && GetObjectW(object, sizeof bitmap, &bitmap) == sizeof bitmap &&
+        bitmap.bmWidth == refusal.width && bitmap.bmHeight == refusal.height) {
+        ++refusal.refusals;
+        return nullptr;
+    }
+    return refusal.realSelectObject(dc, object);
+}
+
+} // namespace
+
+BitmapSelectionRefusal::BitmapSelectionRefusal(int width, int height)
+    : patch_("SelectObject", reinterpret_cast<const void*>(&RefuseBitmapsOfTheSize)) {
+    refusal = SelectionRefusal();
+    refusal.width = width;
+    refusal.height = height;
+    refusal.realSelectObject = patch_.Original<HGDIOBJ(WINAPI*)(HDC, HGDIOBJ)>();
+}
+
+BitmapSelectionRefusal::~BitmapSelectionRefusal() = default;
+
+int BitmapSelectionRefusal::Refusals() const {
+    return refusal.refusals;
+}

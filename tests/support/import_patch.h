@@ -23,3 +23,20 @@ class ImportPatch {
     std::vector<void**> slots_;
     void* original_ = nullptr;
 };
+
+// While it lives, SelectObject (as the program imports it) refuses every bitmap of the given size, as GDI
+// does for a bitmap that another DC holds. One at a time.
+class BitmapSelectionRefusal {
+  public:
+    BitmapSelectionRefusal(int width, int height);
+    ~BitmapSelectionRefusal();
+    BitmapSelectionRefusal(const BitmapSelectionRefusal&) = delete;
+    BitmapSelectionRefusal& operator=(const BitmapSelectionRefusal&) = delete;
+
+    bool Active() const { return patch_.Active(); }
+    // How many selections were refused so far.
+    int Refusals() const;
+
+  private:
+    ImportPatch patch_;
+};
