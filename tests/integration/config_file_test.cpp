@@ -349,6 +349,53 @@ TEST_F(ConfigFileTest, SaveNeverChangesItsArgument) {
     EXPECT_NE(text.find("\r\npath=" + ToUtf8(GetDefaultSaveFolder()) + "\r\n"), std::string::npos);
 }
 
+namespace {
+
+// A system without a roaming application-data folder, whose temporary folder is a test folder.
+std::wstring temporaryFolder;
+
+HRESULT WINAPI NoFolder(HWND, int, HANDLE, DWORD, LPWSTR path) {
+    path[0] = L'\0';
+    return E_FAIL;
+}
+
+DWORD WINAPI TestTemporaryFolder(DWORD size, LPWSTR buffer) {
+    const std::wstring folder = temporaryFolder + L"\\";
+    if (size <= folder.size()) {
+        return static_cast<DWORD>(folder.size() + 1);
+    }
+    wcscpy_s(buffer, size, folder.c_str());
+    return static_cast<DWORD>(folder.size());
+}
+
+} // namespace
+
+TEST_F(ConfigFileTest, SaveRepairsBeforeItLooksForTheDataFolder) {
+    temporaryFolder = folder_.Path();
+    AppConfig config = SampleConfig();
+    config.jpegQuality = 0;
+    CapturedLog log;
+    bool saved = false;
+    {
+        ImportPatch noAppData("SHGetFolderPathW", reinterpret_cast<const void*>(&NoFolder));
+        ImportPatch temporary("GetTempPathW", reinterpret_cast<const void*>(&TestTemporaryFolder));
+        ASSERT_TRUE(noAppData.Active() && temporary.Active());
+        saved = SaveConfig(config);
+    }
+    EXPECT_TRUE(saved);
+    const std::wstring dataFolder = folder_.Join(L"Korvel");
+    const std::vector<std::wstring>& lines = log.Lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_NE(lines[0].find(L"[ERROR] 配置中的 JPEG 质量非法 value=0，改回 90\r\n"), std::wstring::npos)
+        << ToUtf8(lines[0]);
+    EXPECT_NE(lines[1].find(L"[ERROR] 读取 APPDATA 失败，改用临时目录 " + dataFolder + L"\r\n"),
+              std::wstring::npos)
+        << ToUtf8(lines[1]);
+    EXPECT_NE(lines.back().find(L"[INFO] 已保存配置 path=" + dataFolder + L"\\config.ini"),
+              std::wstring::npos);
+    EXPECT_NE(ReadFileBytes(dataFolder + L"\\config.ini").find("\r\njpeg_quality=90\r\n"), std::string::npos);
+}
+
 TEST(ConfigFilePath, IsInTheDataFolder) {
     EXPECT_EQ(GetConfigPath(), GetDataFolder() + L"\\config.ini");
 }
