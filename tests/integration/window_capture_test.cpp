@@ -338,6 +338,8 @@ TEST_P(WindowCaptureLayerTest, PassesOverAnotherProgramsInvisibleOrClickThroughL
     // Above it, wider and taller, a layer of another program that the user neither sees nor clicks.
     PatternWindow layer;
     ASSERT_TRUE(layer.Start(300, 200, 500, 400, GetParam()));
+    // It takes the foreground as it starts; only then can ours take it over.
+    ASSERT_TRUE(layer.WaitUntilInFront(false));
     EXPECT_FALSE(IsCapturableWindow(layer.Window()));
     OwnWindow own(420, 320, 100, 100);
     ASSERT_NE(nullptr, own.Window());
