@@ -7,7 +7,7 @@
 #include "log/log.h"
 
 bool CropCapturedImage(const CapturedImage& source, const Rect& rect, CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     if (source.bitmap == nullptr) {
         LogError(L"裁剪失败：源位图为空");
         return false;

@@ -15,7 +15,7 @@ constexpr DWORD kScreenCopyRop = SRCCOPY | CAPTUREBLT;
 } // namespace
 
 bool CaptureScreenRect(const Rect& rect, CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     const int32_t width = SpanBetween(rect.left, rect.right);
     const int32_t height = SpanBetween(rect.top, rect.bottom);
     if (!IsCaptureSizeAllowed(width, height)) {
@@ -68,7 +68,7 @@ bool CaptureScreenRect(const Rect& rect, CapturedImage& out) {
 }
 
 bool CaptureVirtualScreen(CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN);
@@ -80,7 +80,7 @@ bool CaptureVirtualScreen(CapturedImage& out) {
 }
 
 bool CaptureMonitorUnderCursor(CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     POINT cursor = {};
     if (!GetCursorPos(&cursor)) {
         LogError(L"GetCursorPos 失败 err=%lu", GetLastError());

@@ -103,8 +103,7 @@ bool IsCapturableWindow(HWND window) {
 }
 
 bool CaptureForegroundWindow(CapturedImage& out) {
-    ReleaseCapturedImage(out);
-    out = CapturedImage();
+    EmptyCapturedImage(out);
 
     HWND window = ChooseWindow();
     if (window == nullptr) {

@@ -191,7 +191,7 @@ template <typename Handle> void DeleteObjectAndClear(Handle& handle) {
 } // namespace
 
 bool RunRegionOverlay(const CapturedImage& still, CapturedImage& result) {
-    result = CapturedImage();
+    EmptyCapturedImage(result);
     if (still.bitmap == nullptr || still.width <= 0 || still.height <= 0) {
         LogError(L"框选失败：虚拟屏幕位图无效");
         return false;
