@@ -262,10 +262,12 @@ TEST_F(CropTest, CutOfAScreenCaptureHoldsTheCapturedPixels) {
     ReleaseCapturedImage(still);
 }
 
-TEST_F(CropTest, ManyCutsInARowKeepWorking) {
-    // A DC or bitmap kept by each cut (also by a refused one) would pile up; every cut must still succeed.
+TEST_F(CropTest, ManyCutsInARowLeaveNoGdiObjectsBehind) {
+    // A DC or bitmap kept by each cut (also by a refused one) would pile up: every cut must still succeed,
+    // and GDI must have as much room left afterwards as before.
     HDC holder = CreateCompatibleDC(nullptr);
-    for (int i = 0; i < 500; ++i) {
+    const long before = GdiHeadroom();
+    for (int i = 0; i < 300; ++i) {
         const Rect rect{300 + i % 150, 150 + i % 60, 350 + i % 150, 190 + i % 60};
         CapturedImage cut;
         ASSERT_TRUE(CropCapturedImage(source_, rect, cut)) << "cut " << i;
@@ -277,6 +279,8 @@ TEST_F(CropTest, ManyCutsInARowKeepWorking) {
         ASSERT_FALSE(CropCapturedImage(source_, rect, cut)) << "held cut " << i;
         SelectObject(holder, previous);
     }
+    const long after = GdiHeadroom();
+    EXPECT_GE(after, before) << "objects left behind by 600 cuts: " << before - after;
     DeleteDC(holder);
     EXPECT_TRUE(SelectableIntoNewDC(source_.bitmap));
 }
