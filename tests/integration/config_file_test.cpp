@@ -395,7 +395,3 @@ TEST_F(ConfigFileTest, SaveRepairsBeforeItLooksForTheDataFolder) {
               std::wstring::npos);
     EXPECT_NE(ReadFileBytes(dataFolder + L"\\config.ini").find("\r\njpeg_quality=90\r\n"), std::string::npos);
 }
-
-TEST(ConfigFilePath, IsInTheDataFolder) {
-    EXPECT_EQ(GetConfigPath(), GetDataFolder() + L"\\config.ini");
-}

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_file.h"
 #include "log/data_folder.h"
 #include "log/log.h"
 #include "support/test_support.h"
@@ -176,15 +177,12 @@ TEST(DataFolderTest, LivesInTheRoamingAppDataFolder) {
     wchar_t appData[MAX_PATH] = {};
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)));
     EXPECT_EQ(std::wstring(appData) + L"\\Korvel", folder);
+    EXPECT_EQ(std::wstring(appData) + L"\\Korvel", LocateDataFolder());
+    EXPECT_EQ(std::wstring(appData) + L"\\Korvel\\config.ini", GetConfigPath());
     const std::wstring roaming = L"\\AppData\\Roaming";
     const std::wstring base(appData);
     ASSERT_GT(base.size(), roaming.size());
     EXPECT_EQ(roaming, base.substr(base.size() - roaming.size()));
     EXPECT_TRUE(DirectoryExists(folder));
     EXPECT_TRUE(log.Lines().empty()) << "no fallback line";
-}
-
-TEST(DataFolderTest, LocateGivesTheSameFolder) {
-    ResetLogForTesting();
-    EXPECT_EQ(GetDataFolder(), LocateDataFolder());
 }
