@@ -8,3 +8,8 @@ void ReleaseCapturedImage(CapturedImage& image) {
     image.width = 0;
     image.height = 0;
 }
+
+void EmptyCapturedImage(CapturedImage& image) {
+    ReleaseCapturedImage(image);
+    image = CapturedImage();
+}

@@ -14,3 +14,6 @@ struct CapturedImage {
 
 // Deletes the bitmap if there is one and clears the handle, width and height (the origin stays).
 void ReleaseCapturedImage(CapturedImage& image);
+// Releases the bitmap and zeroes every field. Every capture operation starts with it on its output, so that a
+// record handed in still holding a bitmap does not leak it.
+void EmptyCapturedImage(CapturedImage& image);

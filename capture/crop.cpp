@@ -7,7 +7,7 @@
 #include "log/log.h"
 
 bool CropCapturedImage(const CapturedImage& source, const Rect& rect, CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     if (source.bitmap == nullptr) {
         LogError(L"裁剪失败：源位图为空");
         return false;
@@ -48,8 +48,13 @@ bool CropCapturedImage(const CapturedImage& source, const Rect& rect, CapturedIm
             return false;
         }
         SelectionScope targetSelected(targetDC.Get(), bitmap.Get());
-        copied = targetSelected.Ok() && BitBlt(targetDC.Get(), 0, 0, plan.width, plan.height, sourceDC.Get(),
-                                               plan.sourceX, plan.sourceY, SRCCOPY);
+        if (!targetSelected.Ok()) {
+            // Nothing was copied; SelectObject leaves no error code, so none is reported.
+            LogError(L"裁剪失败：裁剪位图无法选入 DC size=%dx%d", plan.width, plan.height);
+            return false;
+        }
+        copied = BitBlt(targetDC.Get(), 0, 0, plan.width, plan.height, sourceDC.Get(), plan.sourceX,
+                        plan.sourceY, SRCCOPY);
         // Read at once: the clean-up below may overwrite the copy's error code.
         copyError = copied ? 0 : GetLastError();
     } // both DCs get their previous bitmaps back and are deleted, then the screen DC is released

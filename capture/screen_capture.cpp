@@ -15,7 +15,7 @@ constexpr DWORD kScreenCopyRop = SRCCOPY | CAPTUREBLT;
 } // namespace
 
 bool CaptureScreenRect(const Rect& rect, CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     const int32_t width = SpanBetween(rect.left, rect.right);
     const int32_t height = SpanBetween(rect.top, rect.bottom);
     if (!IsCaptureSizeAllowed(width, height)) {
@@ -43,9 +43,12 @@ bool CaptureScreenRect(const Rect& rect, CapturedImage& out) {
             return false;
         }
         SelectionScope selected(memory.Get(), bitmap.Get());
-        // A refused selection would leave the copy in the DC's stock 1x1 bitmap: count it as a failed copy.
-        copied = selected.Ok() &&
-                 BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, kScreenCopyRop);
+        if (!selected.Ok()) {
+            // Nothing was copied; SelectObject leaves no error code, so none is reported.
+            LogError(L"采集失败：采集位图无法选入 DC size=%dx%d", width, height);
+            return false;
+        }
+        copied = BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, kScreenCopyRop);
         // Read at once: the clean-up below may overwrite the copy's error code.
         copyError = copied ? 0 : GetLastError();
     } // the memory DC gets its previous bitmap back, is deleted, then the screen DC is released
@@ -65,7 +68,7 @@ bool CaptureScreenRect(const Rect& rect, CapturedImage& out) {
 }
 
 bool CaptureVirtualScreen(CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN);
@@ -77,7 +80,7 @@ bool CaptureVirtualScreen(CapturedImage& out) {
 }
 
 bool CaptureMonitorUnderCursor(CapturedImage& out) {
-    out = CapturedImage();
+    EmptyCapturedImage(out);
     POINT cursor = {};
     if (!GetCursorPos(&cursor)) {
         LogError(L"GetCursorPos 失败 err=%lu", GetLastError());

@@ -17,35 +17,55 @@ constexpr int kLogNameChars = 128;
 // more top-level windows than USER has handles.
 constexpr int kMaxWalkSteps = 65536;
 
-WindowFacts GatherWindowFacts(HWND window) {
-    WindowFacts facts;
-    facts.exists = IsWindow(window) != FALSE;
-    if (!facts.exists) {
-        return facts;
+// The facts of a real window, each read from the system when the rules ask for it.
+class LiveWindowFacts : public WindowFacts {
+  public:
+    explicit LiveWindowFacts(HWND window) : window_(window) {}
+
+    bool Exists() override { return IsWindow(window_) != FALSE; }
+    bool Visible() override { return IsWindowVisible(window_) != FALSE; }
+    bool Minimized() override { return IsIconic(window_) != FALSE; }
+    bool OwnedByThisProcess() override {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window_, &processId);
+        return processId == GetCurrentProcessId();
     }
-    facts.visible = IsWindowVisible(window) != FALSE;
-    facts.minimized = IsIconic(window) != FALSE;
-
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    facts.ownProcess = processId == GetCurrentProcessId();
-
-    // A failed query (no window manager, an older system) admits the window.
-    DWORD cloaked = 0;
-    facts.cloaked =
-        SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
-
-    wchar_t className[kRuleClassChars] = {};
-    GetClassNameW(window, className, kRuleClassChars);
-    facts.className = className;
-
-    RECT rect = {};
-    facts.windowRectKnown = GetWindowRect(window, &rect) != FALSE;
-    if (facts.windowRectKnown) {
-        facts.windowRect = FromWinRect(rect);
+    bool ClickThrough() override { return (ExtendedStyle() & WS_EX_TRANSPARENT) != 0; }
+    bool FullyTransparent() override {
+        if ((ExtendedStyle() & WS_EX_LAYERED) == 0) {
+            return false;
+        }
+        // Fails for a layered window drawn with UpdateLayeredWindow, whose pixels carry their own alpha.
+        BYTE alpha = 255;
+        DWORD flags = 0;
+        return GetLayeredWindowAttributes(window_, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) != 0 &&
+               alpha == 0;
     }
-    return facts;
-}
+    bool WindowRect(Rect& rect) override {
+        RECT r = {};
+        if (!GetWindowRect(window_, &r)) {
+            return false;
+        }
+        rect = FromWinRect(r);
+        return true;
+    }
+    bool Cloaked() override {
+        // A failed query (no window manager, an older system) admits the window.
+        DWORD cloaked = 0;
+        return SUCCEEDED(DwmGetWindowAttribute(window_, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) &&
+               cloaked != 0;
+    }
+    std::wstring ClassName() override {
+        wchar_t className[kRuleClassChars] = {};
+        GetClassNameW(window_, className, kRuleClassChars);
+        return className;
+    }
+
+  private:
+    LONG_PTR ExtendedStyle() const { return GetWindowLongPtrW(window_, GWL_EXSTYLE); }
+
+    HWND window_;
+};
 
 // The foreground window when it may be captured, otherwise the topmost top-level window that may; null
 // (and the error logged) when there is none.
@@ -78,12 +98,12 @@ Rect VirtualScreenRect() {
 } // namespace
 
 bool IsCapturableWindow(HWND window) {
-    return IsCapturableWindowFacts(GatherWindowFacts(window));
+    LiveWindowFacts facts(window);
+    return IsCapturableWindowFacts(facts);
 }
 
 bool CaptureForegroundWindow(CapturedImage& out) {
-    ReleaseCapturedImage(out);
-    out = CapturedImage();
+    EmptyCapturedImage(out);
 
     HWND window = ChooseWindow();
     if (window == nullptr) {

@@ -4,9 +4,11 @@
 
 namespace {
 
-// The desktop (its two classes) and the taskbar; compared exactly, as Windows registers them.
+// The desktop (its two classes) and the taskbars of the primary and the other monitors; compared exactly, as
+// Windows registers them.
 bool IsShellBackgroundClass(const std::wstring& className) {
-    return className == L"Progman" || className == L"WorkerW" || className == L"Shell_TrayWnd";
+    return className == L"Progman" || className == L"WorkerW" || className == L"Shell_TrayWnd" ||
+           className == L"Shell_SecondaryTrayWnd";
 }
 
 // Smaller windows are tool slivers and hidden helpers rather than something a user works in.
@@ -14,26 +16,29 @@ constexpr int32_t kMinWindowSide = 20;
 
 } // namespace
 
-bool IsCapturableWindowFacts(const WindowFacts& facts) {
-    if (!facts.exists || !facts.visible) {
-        return false;
-    }
-    if (facts.minimized) {
+bool IsCapturableWindowFacts(WindowFacts& facts) {
+    if (!facts.Exists() || !facts.Visible() || facts.Minimized()) {
         return false;
     }
     // Our own previews, toolbar and settings window would otherwise capture themselves.
-    if (facts.ownProcess) {
+    if (facts.OwnedByThisProcess()) {
         return false;
     }
-    // A cloaked window (another virtual desktop, a suspended app) is not what the screen shows.
-    if (facts.cloaked) {
+    // An invisible or click-through layer of another program (an overlay, a notification shade) lies above
+    // what the user works in; its picture would show nothing or only what lies below.
+    if (facts.ClickThrough() || facts.FullyTransparent()) {
         return false;
     }
-    if (IsShellBackgroundClass(facts.className)) {
+    Rect rect;
+    if (!facts.WindowRect(rect) || rect.Width() < kMinWindowSide || rect.Height() < kMinWindowSide) {
         return false;
     }
-    return facts.windowRectKnown && facts.windowRect.Width() >= kMinWindowSide &&
-           facts.windowRect.Height() >= kMinWindowSide;
+    // The two costly questions last. A cloaked window (another virtual desktop, a suspended app) is not what
+    // the screen shows.
+    if (facts.Cloaked()) {
+        return false;
+    }
+    return !IsShellBackgroundClass(facts.ClassName());
 }
 
 WindowArea PlanWindowArea(const WindowAreaFacts& facts) {

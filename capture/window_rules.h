@@ -4,18 +4,27 @@
 
 #include "capture/rect.h"
 
-// The facts about a window that decide whether it may be captured.
-struct WindowFacts {
-    bool exists = false;
-    bool visible = false;
-    bool minimized = false;
-    bool ownProcess = false;
-    bool cloaked = false; // the cloak query succeeded and reported non-zero
-    std::wstring className;
-    bool windowRectKnown = false;
-    Rect windowRect;
+// The facts about a window that decide whether it may be captured, each asked for only when needed.
+class WindowFacts {
+  public:
+    virtual ~WindowFacts() = default;
+    virtual bool Exists() = 0;
+    virtual bool Visible() = 0;
+    virtual bool Minimized() = 0;
+    virtual bool OwnedByThisProcess() = 0;
+    // Clicks pass through it to what lies below (WS_EX_TRANSPARENT).
+    virtual bool ClickThrough() = 0;
+    // A layered window whose constant alpha is 0: nothing of it shows.
+    virtual bool FullyTransparent() = 0;
+    // False when the window rectangle cannot be read.
+    virtual bool WindowRect(Rect& rect) = 0;
+    // The compositor's cloak query succeeded and reported non-zero.
+    virtual bool Cloaked() = 0;
+    virtual std::wstring ClassName() = 0;
 };
-bool IsCapturableWindowFacts(const WindowFacts& facts);
+// Asks the cheap facts first and stops at the first that refuses, so a walk down the z-order does not query
+// the compositor and the class name of every hidden window.
+bool IsCapturableWindowFacts(WindowFacts& facts);
 
 // The rectangles from which the captured area of a chosen window follows.
 struct WindowAreaFacts {

@@ -76,9 +76,48 @@ std::string EncodeUtf8(const std::wstring& text) {
     return bytes;
 }
 
-bool WriteAll(HANDLE file, const char* data, DWORD size) {
+// Writes all of `data`, or logs what went wrong: the system's error code, or how much a short write took.
+bool WriteAll(HANDLE file, const std::wstring& path, const char* data, DWORD size) {
     DWORD written = 0;
-    return WriteFile(file, data, size, &written, nullptr) && written == size;
+    if (!WriteFile(file, data, size, &written, nullptr)) {
+        LogError(L"写入配置内容失败 path=%s err=%lu", path.c_str(), GetLastError());
+        return false;
+    }
+    if (written != size) {
+        // It reported success, so the last error code is an earlier call's (often CREATE_ALWAYS's 183).
+        LogError(L"写入配置内容不完整 path=%s written=%lu size=%lu", path.c_str(), written, size);
+        return false;
+    }
+    return true;
+}
+
+// Writes a record that has been validated already.
+bool WriteConfigFile(const std::wstring& path, const std::wstring& folder, const AppConfig& copy) {
+    if (!EnsureDirectory(folder)) {
+        LogError(L"保存配置失败，数据目录不可用");
+        return false;
+    }
+    const std::string bytes = EncodeUtf8(SerializeConfig(copy));
+
+    // Rewritten in place; a write that fails part-way leaves a short file whose missing keys load as
+    // defaults.
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        LogError(L"写入配置文件失败 path=%s err=%lu", path.c_str(), GetLastError());
+        return false;
+    }
+    if (!WriteAll(file, path, kUtf8Bom, sizeof kUtf8Bom) ||
+        !WriteAll(file, path, bytes.data(), static_cast<DWORD>(bytes.size()))) {
+        CloseHandle(file);
+        return false;
+    }
+    CloseHandle(file);
+
+    LogInfo(L"已保存配置 path=%s saveDir=%s format=%d quality=%d toolbar=%d language=%d", path.c_str(),
+            copy.saveDir.c_str(), static_cast<int>(copy.format), copy.jpegQuality, copy.toolbar ? 1 : 0,
+            static_cast<int>(copy.language));
+    return true;
 }
 
 } // namespace
@@ -92,8 +131,11 @@ bool LoadConfig(AppConfig& out) {
 }
 
 bool SaveConfig(const AppConfig& config) {
+    // Repaired before the data folder is looked up, so the repair lines come before any line about it.
+    AppConfig copy = config;
+    ValidateConfig(copy);
     const std::wstring path = GetConfigPath();
-    return SaveConfigTo(path, GetDataFolder(), config);
+    return WriteConfigFile(path, GetDataFolder(), copy);
 }
 
 bool LoadConfigFrom(const std::wstring& path, AppConfig& out) {
@@ -124,31 +166,5 @@ bool LoadConfigFrom(const std::wstring& path, AppConfig& out) {
 bool SaveConfigTo(const std::wstring& path, const std::wstring& folder, const AppConfig& config) {
     AppConfig copy = config;
     ValidateConfig(copy);
-
-    if (!EnsureDirectory(folder)) {
-        LogError(L"保存配置失败，数据目录不可用");
-        return false;
-    }
-    const std::string bytes = EncodeUtf8(SerializeConfig(copy));
-
-    // Rewritten in place; a write that fails part-way leaves a short file whose missing keys load as
-    // defaults.
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        LogError(L"写入配置文件失败 path=%s err=%lu", path.c_str(), GetLastError());
-        return false;
-    }
-    if (!WriteAll(file, kUtf8Bom, sizeof kUtf8Bom) ||
-        !WriteAll(file, bytes.data(), static_cast<DWORD>(bytes.size()))) {
-        LogError(L"写入配置内容失败 path=%s err=%lu", path.c_str(), GetLastError());
-        CloseHandle(file);
-        return false;
-    }
-    CloseHandle(file);
-
-    LogInfo(L"已保存配置 path=%s saveDir=%s format=%d quality=%d toolbar=%d language=%d", path.c_str(),
-            copy.saveDir.c_str(), static_cast<int>(copy.format), copy.jpegQuality, copy.toolbar ? 1 : 0,
-            static_cast<int>(copy.language));
-    return true;
+    return WriteConfigFile(path, folder, copy);
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <vector>
+
 #include "log/log.h"
 
 std::wstring LocateDataFolder() {
@@ -25,44 +27,77 @@ std::wstring GetDataFolder() {
     return folder;
 }
 
-std::wstring ParentToEnsure(const std::wstring& path) {
+size_t ParentLengthToEnsure(const std::wstring& path) {
     const size_t separator = path.find_last_of(L"\\/");
     if (separator == std::wstring::npos || separator == 0) {
-        return std::wstring();
+        return 0;
     }
-    std::wstring parent = path.substr(0, separator);
     // Stops the walk at drive roots such as "C:" and at prefixes too short to be a folder ("." or "\\").
-    if (parent.size() < 3 || parent.back() == L':') {
-        return std::wstring();
+    if (separator < 3 || path[separator - 1] == L':') {
+        return 0;
     }
-    return parent;
+    return separator;
 }
 
-bool EnsureDirectory(const std::wstring& path) {
-    if (path.empty()) {
-        LogError(L"创建目录失败：路径为空");
-        return false;
-    }
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            return true;
-        }
-        LogError(L"创建目录失败：同名文件已存在 path=%s", path.c_str());
-        return false;
-    }
-    const std::wstring parent = ParentToEnsure(path);
-    if (!parent.empty() && !EnsureDirectory(parent)) {
-        return false;
-    }
-    if (CreateDirectoryW(path.c_str(), nullptr)) {
-        LogInfo(L"已创建目录 %s", path.c_str());
+namespace {
+
+// A program that has not declared itself long-path aware (Korvel has not) cannot reach a path of MAX_PATH
+// characters or more unless it starts with "\\?\", and no file function takes more than 32767. A longer
+// level cannot be found, so it is not asked about; its creation tells what the system makes of it.
+size_t LongestFindablePath(const std::wstring& path) {
+    return path.compare(0, 4, L"\\\\?\\") == 0 ? 32767 : MAX_PATH - 1;
+}
+
+bool CreateLevel(const std::wstring& level) {
+    if (CreateDirectoryW(level.c_str(), nullptr)) {
+        LogInfo(L"已创建目录 %s", level.c_str());
         return true;
     }
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS) {
         return true;
     }
-    LogError(L"创建目录失败 path=%s err=%lu", path.c_str(), error);
+    LogError(L"创建目录失败 path=%s err=%lu", level.c_str(), error);
     return false;
+}
+
+} // namespace
+
+bool EnsureDirectory(const std::wstring& path) {
+    if (path.empty()) {
+        LogError(L"创建目录失败：路径为空");
+        return false;
+    }
+    // Walked up without recursion, in one copy of the path cut back level by level, so that a hand-edited
+    // path of tens of thousands of levels costs memory in proportion to its length and no stack at all.
+    // `missing` holds the lengths of the levels still to make, deepest first.
+    std::wstring level = path;
+    std::vector<size_t> missing;
+    const size_t findable = LongestFindablePath(path);
+    for (;;) {
+        const DWORD attributes =
+            level.size() <= findable ? GetFileAttributesW(level.c_str()) : INVALID_FILE_ATTRIBUTES;
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                break;
+            }
+            LogError(L"创建目录失败：同名文件已存在 path=%s", level.c_str());
+            return false;
+        }
+        missing.push_back(level.size());
+        const size_t parent = ParentLengthToEnsure(level);
+        if (parent == 0) {
+            break;
+        }
+        level.resize(parent);
+    }
+    // Made from the top down, each level once its parent is in place; every level extends the one before.
+    level.clear();
+    for (auto length = missing.rbegin(); length != missing.rend(); ++length) {
+        level.append(path, level.size(), *length - level.size());
+        if (!CreateLevel(level)) {
+            return false;
+        }
+    }
+    return true;
 }

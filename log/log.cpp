@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <share.h>
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -22,9 +24,10 @@ const unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
 
 void AppendToLogFile(const std::wstring& line) {
     const bool existed = GetFileAttributesW(logPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-    FILE* file = nullptr;
-    // Opened and closed for each line, so a second instance or a viewer can append or read in between.
-    if (_wfopen_s(&file, logPath.c_str(), L"ab") != 0 || file == nullptr) {
+    // Opened and closed for each line, so a second instance or a viewer can append or read in between; and
+    // opened sharing reads and writes, so a viewer that keeps the file open does not lock every line out.
+    FILE* file = _wfsopen(logPath.c_str(), L"ab", _SH_DENYNO);
+    if (file == nullptr) {
         return;
     }
     if (!existed) {

@@ -97,6 +97,11 @@ bool PrepareOverlayDrawing(OverlayState& state, const CapturedImage& still) {
     }
     state.stillDcOldBitmap = SelectObject(state.stillDc, still.bitmap);
     state.dimDcOldBitmap = SelectObject(state.dimDc, state.dimBitmap);
+    // A bitmap lives in one DC at a time; a refused selection would show black with a wrong magnifier.
+    if (state.stillDcOldBitmap == nullptr || state.dimDcOldBitmap == nullptr) {
+        LogError(L"框选失败：遮罩位图无法选入 DC，可能仍被其他 DC 占用");
+        return false;
+    }
     state.crossCursor = CreateWhiteCrossCursor();
     state.model.pointer = CursorPosition();
     state.font = CreateInterfaceFont(static_cast<int>(GetDpiForSystem()), 12);
@@ -186,7 +191,7 @@ template <typename Handle> void DeleteObjectAndClear(Handle& handle) {
 } // namespace
 
 bool RunRegionOverlay(const CapturedImage& still, CapturedImage& result) {
-    result = CapturedImage();
+    EmptyCapturedImage(result);
     if (still.bitmap == nullptr || still.width <= 0 || still.height <= 0) {
         LogError(L"框选失败：虚拟屏幕位图无效");
         return false;

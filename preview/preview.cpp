@@ -2,8 +2,6 @@
 
 #include <shellscalingapi.h>
 
-#include <memory>
-
 #include "capture/gdi_scope.h"
 #include "capture/win_rect.h"
 #include "log/log.h"
@@ -67,10 +65,9 @@ int32_t MonitorDpi(HMONITOR monitor) {
 }
 
 // A fresh state for the picture: pinned, no hover, sizes for the DPI, its own font and button width.
-std::unique_ptr<PreviewState> NewPreviewState(const CapturedImage& image, const DisplaySize& display,
-                                              int32_t dpi) {
+OwnedPreviewState NewPreviewState(const CapturedImage& image, const DisplaySize& display, int32_t dpi) {
     const PreviewMetrics metrics = PreviewMetricsForDpi(dpi);
-    auto state = std::make_unique<PreviewState>();
+    OwnedPreviewState state(new PreviewState());
     state->captureBitmap = image.bitmap;
     state->imageWidth = image.width;
     state->imageHeight = image.height;
@@ -120,7 +117,8 @@ bool MakeDisplayBitmap(PreviewState& state) {
     return true;
 }
 
-HWND CreatePreviewWindow(PreviewState* state, const Point& place, const PreviewLayout& layout) {
+// The window takes the state out of `state` at WM_NCCREATE.
+HWND CreatePreviewWindow(OwnedPreviewState* state, const Point& place, const PreviewLayout& layout) {
     return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPreviewClass, L"", WS_POPUP,
                            place.x, place.y, layout.windowWidth, layout.windowHeight, nullptr, nullptr,
                            GetModuleHandleW(nullptr), state);
@@ -142,11 +140,6 @@ void BringPreviewToFront(HWND window) {
     SetFocus(window);
 }
 
-// Deletes the picture, its scaled copy and the font with the record, once nothing else holds them.
-void DiscardPreviewState(std::unique_ptr<PreviewState> state) {
-    FreePreviewState(*state);
-}
-
 } // namespace
 
 bool ShowPreview(CapturedImage& image) {
@@ -165,9 +158,9 @@ bool ShowPreview(CapturedImage& image) {
     const DisplaySize display =
         FitPreviewImage(image.width, image.height, workArea, metrics.shadowSize, metrics.buttonHeight);
 
-    std::unique_ptr<PreviewState> state = NewPreviewState(image, display, dpi);
+    OwnedPreviewState state = NewPreviewState(image, display, dpi);
     if (!MakeDisplayBitmap(*state)) {
-        DiscardPreviewState(std::move(state));
+        state.reset(); // deletes the full-size picture and the font
         image.bitmap = nullptr;
         return false;
     }
@@ -176,14 +169,14 @@ bool ShowPreview(CapturedImage& image) {
 
     const PreviewLayout layout = ComputePreviewLayout(*state);
     const Point place = PlacePreviewWindow(layout, image.originX, image.originY, workArea);
-    HWND window = CreatePreviewWindow(state.get(), place, layout);
+    // Exactly one of the two frees the state when the creation fails: the window, once WM_NCCREATE has taken
+    // it (its WM_NCDESTROY runs also when a later step of the creation fails); otherwise `state` as it goes.
+    PreviewState* const owned = state.get();
+    HWND window = CreatePreviewWindow(&state, place, layout);
     if (window == nullptr) {
         LogError(L"创建预览窗口失败 err=%lu", GetLastError());
-        DiscardPreviewState(std::move(state));
         return false;
     }
-    // The window frees the state when it is destroyed.
-    PreviewState* owned = state.release();
 
     RenderPreview(window, *owned);
     ShowWindow(window, SW_SHOWNA);

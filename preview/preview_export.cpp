@@ -78,13 +78,14 @@ HBITMAP CopyFullPicture(const PreviewState& state) {
     {
         SelectionScope sourceSelection(source.Get(), state.captureBitmap);
         SelectionScope targetSelection(target.Get(), copy.Get());
-        // A refused selection would leave the DC's 1 x 1 default bitmap to copy from: treat it as a failed
-        // copy rather than hand out a blank picture.
-        if (sourceSelection.Ok() && targetSelection.Ok()) {
-            copied =
-                BitBlt(target.Get(), 0, 0, state.imageWidth, state.imageHeight, source.Get(), 0, 0, SRCCOPY);
+        // A refused selection would leave the DC's 1 x 1 default bitmap to copy from: no copy is made, and
+        // SelectObject leaves no error code to report.
+        if (!sourceSelection.Ok() || !targetSelection.Ok()) {
+            LogError(L"复制位图失败：位图无法选入 DC size=%dx%d", state.imageWidth, state.imageHeight);
+            return nullptr;
         }
-        error = GetLastError();
+        copied = BitBlt(target.Get(), 0, 0, state.imageWidth, state.imageHeight, source.Get(), 0, 0, SRCCOPY);
+        error = copied ? 0 : GetLastError();
     }
     if (!copied) {
         LogError(L"复制位图 BitBlt 失败 err=%lu", error);

@@ -19,24 +19,6 @@ constexpr COLORREF kButtonText = RGB(0x28, 0x28, 0x28);
 constexpr TextId kFirstButtonText = 38;
 constexpr UINT kButtonTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 
-// Puts back everything a drawing step changed in the DC (selected objects, colours, background mode).
-// Declare it after the objects it selects, so that they are deleted only once the DC has let them go.
-class SavedDcState {
-  public:
-    explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDcState() {
-        if (saved_ != 0) {
-            RestoreDC(dc_, saved_);
-        }
-    }
-    SavedDcState(const SavedDcState&) = delete;
-    SavedDcState& operator=(const SavedDcState&) = delete;
-
-  private:
-    HDC dc_;
-    int saved_;
-};
-
 struct ButtonLook {
     COLORREF fill;
     COLORREF text;
@@ -98,12 +80,14 @@ int32_t MeasurePreviewButtonWidth(int32_t dpi, HFONT font) {
 }
 
 void DrawPreviewButtons(HDC dc, const PreviewState& state, const PreviewLayout& layout) {
+    // Declared before the selections, so that the pen is deleted only once the DC has its previous pen back.
     OwnedGdiObject<HPEN> outline(CreatePen(PS_SOLID, 1, kOutline));
-    SavedDcState restore(dc);
-    SetBkMode(dc, TRANSPARENT);
-    if (state.font != nullptr) {
-        SelectObject(dc, state.font);
-    }
+    // Each puts back what the DC held before, on every path.
+    SelectionScope fontSelected(dc, state.font);
+    SelectionScope outlineSelected(dc, outline.Get());
+    SelectionScope noFill(dc, GetStockObject(NULL_BRUSH));
+    const int previousBackground = SetBkMode(dc, TRANSPARENT);
+    const COLORREF previousText = GetTextColor(dc);
     for (int32_t i = 0; i < kPreviewButtonCount; ++i) {
         const Rect& area = layout.buttonRects[i];
         RECT r{area.left, area.top, area.right, area.bottom};
@@ -115,13 +99,15 @@ void DrawPreviewButtons(HDC dc, const PreviewState& state, const PreviewLayout& 
             }
         }
         // Rectangle with the null brush draws only the outline, on the rectangle's innermost pixels.
-        if (outline) {
-            SelectObject(dc, outline.Get());
-            SelectObject(dc, GetStockObject(NULL_BRUSH));
+        if (outlineSelected.Ok() && noFill.Ok()) {
             Rectangle(dc, area.left, area.top, area.right, area.bottom);
         }
         SetTextColor(dc, look.text);
         DrawTextW(dc, GetText(kFirstButtonText + i), -1, &r, kButtonTextFormat);
+    }
+    SetTextColor(dc, previousText);
+    if (previousBackground != 0) {
+        SetBkMode(dc, previousBackground);
     }
 }
 
@@ -202,4 +188,9 @@ void FreePreviewState(PreviewState& state) {
         DeleteObject(state.font);
         state.font = nullptr;
     }
+}
+
+void PreviewStateDeleter::operator()(PreviewState* state) const {
+    FreePreviewState(*state);
+    delete state;
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "capture/rect.h"
@@ -30,6 +31,14 @@ struct PreviewState {
     Rect dragStartWindowRect; // window rectangle when the drag began
     HFONT font = nullptr;     // interface font at 9 points for `dpi`; owned
 };
+
+// Frees what a state owns (FreePreviewState) and the record itself.
+struct PreviewStateDeleter {
+    void operator()(PreviewState* state) const;
+};
+// The one owner of a state: ShowPreview until the window takes it over at WM_NCCREATE, then the window until
+// WM_NCDESTROY.
+using OwnedPreviewState = std::unique_ptr<PreviewState, PreviewStateDeleter>;
 
 // Computed from a state, never stored; window coordinates.
 struct PreviewLayout {

@@ -27,7 +27,11 @@ int32_t ButtonAt(const PreviewState& state, LPARAM lParam) {
 
 LRESULT OnNcCreate(HWND window, LPARAM lParam) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    // The creator hands over its owner of the state; from here the window frees it, at WM_NCDESTROY, also
+    // when a later step of the creation fails.
+    auto* handed = static_cast<OwnedPreviewState*>(create->lpCreateParams);
+    PreviewState* state = handed != nullptr ? handed->release() : nullptr;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     return TRUE;
 }
 
@@ -142,9 +146,8 @@ void OnMouseLeave(HWND window) {
 
 void OnNcDestroy(HWND window) {
     if (PreviewState* state = StateOf(window)) {
-        FreePreviewState(*state);
-        delete state;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        OwnedPreviewState{state}.reset();
     }
     previewWindows.erase(std::remove(previewWindows.begin(), previewWindows.end(), window),
                          previewWindows.end());

@@ -92,3 +92,32 @@ TEST_F(CaptureE2ETest, BlockedSaveFolderIsLoggedAndTheCaptureStillReachesThePrev
     EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
     DeleteFileW(folder_.c_str());
 }
+
+TEST_F(CaptureE2ETest, ASaveFolderTensOfThousandsOfLevelsDeepFailsCleanlyAndKorvelGoesOn) {
+    // config.ini edited by hand: a file where the folder should be, and 30000 levels below it.
+    ASSERT_TRUE(WriteFileBytes(folder_, "a file where the folder should be"));
+    std::wstring deep = folder_;
+    for (int level = 0; level < 30000; ++level) {
+        deep += L"\\a";
+    }
+    WriteSaveConfig(deep, ImageFormat::Png, 90);
+    ChildProcess korvel;
+    ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
+
+    PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
+    ASSERT_TRUE(WaitForLogLine(L"[ERROR] 保存截图失败 dir=" + folder_ + L"\\a\\a\\a", 20000))
+        << LogForFailure();
+    EXPECT_TRUE(WaitForLogLine(L"[INFO] 预览已显示 hwnd=", 5000));
+    const std::vector<std::wstring> lines = ReadKorvelLog();
+    const std::wstring blocked = L"[ERROR] 创建目录失败：同名文件已存在 path=" + folder_;
+    const int at = FindLogLine(lines, blocked);
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(lines[static_cast<size_t>(at)].substr(lines[static_cast<size_t>(at)].size() - blocked.size()),
+              blocked)
+        << "the walk stops at the file itself";
+    EXPECT_TRUE(korvel.Running());
+
+    // Still answering: its tray menu opens and Quit ends it normally.
+    EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
+    DeleteFileW(folder_.c_str());
+}

@@ -22,6 +22,7 @@ struct PipelineRecord {
     enum class Preview { Takes, RefusesKeeping, TakesThenFails } preview = Preview::Takes;
     bool reenterDuringCapture = false;
     HBITMAP handedOut = nullptr; // the last bitmap a capture step made
+    HBITMAP taken = nullptr;     // the bitmap the preview took over before it failed
     HBITMAP still = nullptr;
     std::wstring savedFolder;
 };
@@ -86,7 +87,8 @@ CaptureSteps FakeSteps() {
             image.bitmap = nullptr;
             return true;
         case PipelineRecord::Preview::TakesThenFails:
-            DeleteObject(image.bitmap);
+            // Kept alive here, so that a second release by the pipeline would show: the preview frees it.
+            record.taken = image.bitmap;
             image.bitmap = nullptr;
             return false;
         default:
@@ -207,15 +209,22 @@ TEST_F(CapturePipelineTest, FailedSaveIsLoggedAndThePreviewStillComes) {
 }
 
 TEST_F(CapturePipelineTest, APreviewThatRefusesLeavesNoBitmapBehind) {
-    for (auto preview : {PipelineRecord::Preview::RefusesKeeping, PipelineRecord::Preview::TakesThenFails}) {
-        record = PipelineRecord();
-        record.preview = preview;
-        Run(CaptureMode::Screen);
-        // Refused: the pipeline deletes it; taken then failed: the preview deleted it and the pipeline must
-        // not touch the handle again (it was cleared).
-        EXPECT_FALSE(BitmapAlive(record.handedOut));
-        EXPECT_EQ(record.calls.back(), "reshow");
-    }
+    // Refused with the bitmap still in the image: the pipeline deletes it.
+    record.preview = PipelineRecord::Preview::RefusesKeeping;
+    Run(CaptureMode::Screen);
+    EXPECT_FALSE(BitmapAlive(record.handedOut));
+    EXPECT_EQ(record.calls.back(), "reshow");
+}
+
+TEST_F(CapturePipelineTest, APreviewThatTookTheBitmapBeforeFailingIsLeftToFreeIt) {
+    // The preview took the bitmap, then failed: it frees the bitmap itself, so the pipeline must not release
+    // the handle again.
+    record.preview = PipelineRecord::Preview::TakesThenFails;
+    Run(CaptureMode::Screen);
+    EXPECT_EQ(record.taken, record.handedOut);
+    EXPECT_TRUE(BitmapAlive(record.taken)) << "the pipeline released a bitmap the preview had taken";
+    EXPECT_EQ(record.calls.back(), "reshow");
+    DeleteObject(record.taken);
 }
 
 TEST_F(CapturePipelineTest, ASecondRequestWhileOneRunsIsRefusedWithoutTouchingTheToolbar) {

@@ -8,6 +8,7 @@
 #include "config/config_text.h"
 #include "log/data_folder.h"
 #include "text/texts.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -279,6 +280,59 @@ TEST_F(ConfigFileTest, SaveFailsWhenTheFileCannotBeCreated) {
     EXPECT_EQ(ReadFileBytes(Path()), "region_vk=66\r\n");
 }
 
+namespace {
+
+// How the write of the configuration text (the call after the byte-order mark) goes wrong.
+enum class WriteTrouble { Fails, TakesHalf };
+WriteTrouble trouble = WriteTrouble::Fails;
+using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+WriteFileFunction realWriteFile = nullptr;
+
+BOOL WINAPI TroubledWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    if (size <= 3) {
+        return realWriteFile(file, data, size, written, overlapped);
+    }
+    if (trouble == WriteTrouble::Fails) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    // Reports success for what it took, as a write may; it sets no error code.
+    return realWriteFile(file, data, size / 2, written, overlapped);
+}
+
+} // namespace
+
+TEST_F(ConfigFileTest, AFailedOrShortWriteLogsWhatHappenedNotAStaleCode) {
+    struct Case {
+        WriteTrouble trouble;
+        std::wstring line;
+    };
+    const std::wstring text = SerializeConfig(SampleConfig());
+    const unsigned long size = static_cast<unsigned long>(ToUtf8(text).size());
+    const Case cases[] = {
+        {WriteTrouble::Fails, L"[ERROR] 写入配置内容失败 path=" + Path() + L" err=112\r\n"},
+        {WriteTrouble::TakesHalf, L"[ERROR] 写入配置内容不完整 path=" + Path() + L" written=" +
+                                      std::to_wstring(size / 2) + L" size=" + std::to_wstring(size) +
+                                      L"\r\n"},
+    };
+    for (const Case& c : cases) {
+        // An existing file: CREATE_ALWAYS then leaves ERROR_ALREADY_EXISTS (183) as the last error.
+        ASSERT_TRUE(WriteFileBytes(Path(), "region_vk=66\r\n"));
+        trouble = c.trouble;
+        CapturedLog log;
+        bool saved = true;
+        {
+            ImportPatch patch("WriteFile", reinterpret_cast<const void*>(&TroubledWrite));
+            ASSERT_TRUE(patch.Active());
+            realWriteFile = patch.Original<WriteFileFunction>();
+            saved = Save(SampleConfig());
+        }
+        EXPECT_FALSE(saved);
+        ASSERT_EQ(log.Lines().size(), 1u);
+        EXPECT_NE(log.Lines()[0].find(c.line), std::wstring::npos) << ToUtf8(log.Lines()[0]);
+    }
+}
+
 TEST_F(ConfigFileTest, SaveNeverChangesItsArgument) {
     AppConfig config = MakeDefaultConfig();
     config.saveDir.clear();
@@ -295,6 +349,49 @@ TEST_F(ConfigFileTest, SaveNeverChangesItsArgument) {
     EXPECT_NE(text.find("\r\npath=" + ToUtf8(GetDefaultSaveFolder()) + "\r\n"), std::string::npos);
 }
 
-TEST(ConfigFilePath, IsInTheDataFolder) {
-    EXPECT_EQ(GetConfigPath(), GetDataFolder() + L"\\config.ini");
+namespace {
+
+// A system without a roaming application-data folder, whose temporary folder is a test folder.
+std::wstring temporaryFolder;
+
+HRESULT WINAPI NoFolder(HWND, int, HANDLE, DWORD, LPWSTR path) {
+    path[0] = L'\0';
+    return E_FAIL;
+}
+
+DWORD WINAPI TestTemporaryFolder(DWORD size, LPWSTR buffer) {
+    const std::wstring folder = temporaryFolder + L"\\";
+    if (size <= folder.size()) {
+        return static_cast<DWORD>(folder.size() + 1);
+    }
+    wcscpy_s(buffer, size, folder.c_str());
+    return static_cast<DWORD>(folder.size());
+}
+
+} // namespace
+
+TEST_F(ConfigFileTest, SaveRepairsBeforeItLooksForTheDataFolder) {
+    temporaryFolder = folder_.Path();
+    AppConfig config = SampleConfig();
+    config.jpegQuality = 0;
+    CapturedLog log;
+    bool saved = false;
+    {
+        ImportPatch noAppData("SHGetFolderPathW", reinterpret_cast<const void*>(&NoFolder));
+        ImportPatch temporary("GetTempPathW", reinterpret_cast<const void*>(&TestTemporaryFolder));
+        ASSERT_TRUE(noAppData.Active() && temporary.Active());
+        saved = SaveConfig(config);
+    }
+    EXPECT_TRUE(saved);
+    const std::wstring dataFolder = folder_.Join(L"Korvel");
+    const std::vector<std::wstring>& lines = log.Lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_NE(lines[0].find(L"[ERROR] 配置中的 JPEG 质量非法 value=0，改回 90\r\n"), std::wstring::npos)
+        << ToUtf8(lines[0]);
+    EXPECT_NE(lines[1].find(L"[ERROR] 读取 APPDATA 失败，改用临时目录 " + dataFolder + L"\r\n"),
+              std::wstring::npos)
+        << ToUtf8(lines[1]);
+    EXPECT_NE(lines.back().find(L"[INFO] 已保存配置 path=" + dataFolder + L"\\config.ini"),
+              std::wstring::npos);
+    EXPECT_NE(ReadFileBytes(dataFolder + L"\\config.ini").find("\r\njpeg_quality=90\r\n"), std::string::npos);
 }

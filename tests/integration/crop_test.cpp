@@ -11,6 +11,7 @@
 #include "capture/screen_capture.h"
 #include "log/log.h"
 #include "support/bitmap_pixels.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -200,6 +201,20 @@ TEST_F(CropTest, SourceStillSelectedElsewhereIsRefusedAndThatDCKeepsIt) {
     EXPECT_TRUE(ReadBitmapPixels(cut_.bitmap) == PatternPixels(SourcePattern, 20, 10, 60, 40));
 }
 
+TEST_F(CropTest, ARefusedSelectionOfTheCutIsReportedAsSuchWithoutAStaleErrorCode) {
+    {
+        BitmapSelectionRefusal refuse(60, 40);
+        ASSERT_TRUE(refuse.Active());
+        SetLastError(ERROR_ALREADY_EXISTS); // left by some earlier call
+        EXPECT_FALSE(CropCapturedImage(source_, Rect{320, 160, 380, 200}, cut_));
+        EXPECT_EQ(1, refuse.Refusals());
+    }
+    EXPECT_TRUE(IsEmptyCapture(cut_));
+    ASSERT_EQ(1u, log_.Lines().size());
+    EXPECT_EQ(L" [ERROR] 裁剪失败：裁剪位图无法选入 DC size=60x40\r\n", Message(log_.Lines()[0]));
+    ExpectSourceUnchanged(source_.bitmap);
+}
+
 TEST_F(CropTest, SourceLeftOfAndAboveThePrimaryMonitor) {
     source_.originX = -1920;
     source_.originY = -200;
@@ -247,10 +262,12 @@ TEST_F(CropTest, CutOfAScreenCaptureHoldsTheCapturedPixels) {
     ReleaseCapturedImage(still);
 }
 
-TEST_F(CropTest, ManyCutsInARowKeepWorking) {
-    // A DC or bitmap kept by each cut (also by a refused one) would pile up; every cut must still succeed.
+TEST_F(CropTest, ManyCutsInARowLeaveNoGdiObjectsBehind) {
+    // A DC or bitmap kept by each cut (also by a refused one) would pile up: every cut must still succeed,
+    // and GDI must have as much room left afterwards as before.
     HDC holder = CreateCompatibleDC(nullptr);
-    for (int i = 0; i < 500; ++i) {
+    const long before = GdiHeadroom();
+    for (int i = 0; i < 300; ++i) {
         const Rect rect{300 + i % 150, 150 + i % 60, 350 + i % 150, 190 + i % 60};
         CapturedImage cut;
         ASSERT_TRUE(CropCapturedImage(source_, rect, cut)) << "cut " << i;
@@ -262,6 +279,8 @@ TEST_F(CropTest, ManyCutsInARowKeepWorking) {
         ASSERT_FALSE(CropCapturedImage(source_, rect, cut)) << "held cut " << i;
         SelectObject(holder, previous);
     }
+    const long after = GdiHeadroom();
+    EXPECT_GE(after, before) << "objects left behind by 600 cuts: " << before - after;
     DeleteDC(holder);
     EXPECT_TRUE(SelectableIntoNewDC(source_.bitmap));
 }

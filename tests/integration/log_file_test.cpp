@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include <share.h>
+
+#include <cstdio>
 #include <string>
 
 #include "log/data_folder.h"
 #include "log/log.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -31,6 +35,25 @@ std::string LineAfterStamp(const std::string& bytes, size_t offset) {
     const size_t end = bytes.find('\n', offset);
     const size_t stop = end == std::string::npos ? bytes.size() : end + 1;
     return bytes.substr(offset + shape.size(), stop - offset - shape.size());
+}
+
+// How the log opens its file, seen through the C runtime's shared open.
+struct LogOpen {
+    int calls = 0;
+    std::wstring path;
+    std::wstring mode;
+    int share = -1;
+};
+LogOpen logOpen;
+using SharedOpen = FILE*(__cdecl*)(const wchar_t*, const wchar_t*, int);
+SharedOpen realSharedOpen = nullptr;
+
+FILE* __cdecl RecordSharedOpen(const wchar_t* path, const wchar_t* mode, int share) {
+    ++logOpen.calls;
+    logOpen.path = path;
+    logOpen.mode = mode;
+    logOpen.share = share;
+    return realSharedOpen(path, mode, share);
 }
 
 class LogFileTest : public ::testing::Test {
@@ -191,6 +214,32 @@ TEST_F(LogFileTest, LockedFileLosesLinesSilently) {
     EXPECT_EQ(" [INFO] " + ToUtf8(L"解锁之后 marker-unlocked") + "\r\n",
               LineAfterStamp(bytes, whileLocked.size()));
     EXPECT_EQ(std::string::npos, bytes.find(kBom, 3));
+}
+
+TEST_F(LogFileTest, AViewerKeepingTheFileOpenLosesNoLines) {
+    InitLogInFolder(folder_.Path());
+    // A tail-style viewer: reads, and lets others read and write meanwhile.
+    HANDLE viewer = CreateFileW(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, viewer);
+    const size_t before = ReadFileBytes(LogPath()).size();
+    logOpen = LogOpen();
+    {
+        // Wine's runtime does not lock a file the way the Microsoft one does, so the sharing the log asks
+        // for is read from its call.
+        ImportPatch patch("_wfsopen", reinterpret_cast<const void*>(&RecordSharedOpen));
+        ASSERT_TRUE(patch.Active()) << "the log does not open its file with a share mode";
+        realSharedOpen = patch.Original<SharedOpen>();
+        LogInfo(L"查看期间 marker-viewed");
+    }
+    CloseHandle(viewer);
+
+    EXPECT_EQ(1, logOpen.calls);
+    EXPECT_EQ(LogPath(), logOpen.path);
+    EXPECT_EQ(L"ab", logOpen.mode);
+    EXPECT_EQ(_SH_DENYNO, logOpen.share);
+    EXPECT_EQ(" [INFO] " + ToUtf8(L"查看期间 marker-viewed") + "\r\n",
+              LineAfterStamp(ReadFileBytes(LogPath()), before));
 }
 
 TEST_F(LogFileTest, InitLogStartsInTheDataFolder) {

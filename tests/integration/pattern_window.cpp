@@ -1,9 +1,11 @@
 // Shows a topmost window painted with the test pattern (support/pattern.h) until it is ended, so that tests
 // can capture a window of another process and know every pixel of it.
-// Arguments: X Y WIDTH HEIGHT [framed] [minimized]
+// Arguments: X Y WIDTH HEIGHT [framed] [minimized] [clickthrough] [invisible]
 //   X Y WIDTH HEIGHT  the window rectangle in screen pixels (X and Y may be negative)
 //   framed            a captioned, sizeable window instead of a borderless one
 //   minimized         start minimised and leave the foreground alone
+//   clickthrough      a layered window that clicks pass through (WS_EX_TRANSPARENT), like an overlay
+//   invisible         a layered window of constant alpha 0
 // Exit code 2 when the arguments or the window cannot be made.
 #include <windows.h>
 
@@ -82,6 +84,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const int height = numbers[3];
     const bool framed = wcsstr(rest, L"framed") != nullptr;
     const bool minimized = wcsstr(rest, L"minimized") != nullptr;
+    const bool clickThrough = wcsstr(rest, L"clickthrough") != nullptr;
+    const bool invisible = wcsstr(rest, L"invisible") != nullptr;
 
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -93,9 +97,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         return 2;
     }
     const DWORD style = framed ? WS_OVERLAPPEDWINDOW : WS_POPUP;
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, kClassName, kTitle, style, x, y, width, height, nullptr,
-                                  nullptr, instance, nullptr);
+    DWORD exStyle = WS_EX_TOPMOST;
+    if (clickThrough || invisible) {
+        exStyle |= WS_EX_LAYERED;
+    }
+    if (clickThrough) {
+        exStyle |= WS_EX_TRANSPARENT;
+    }
+    HWND window = CreateWindowExW(exStyle, kClassName, kTitle, style, x, y, width, height, nullptr, nullptr,
+                                  instance, nullptr);
     if (window == nullptr) {
+        return 2;
+    }
+    if ((exStyle & WS_EX_LAYERED) != 0 &&
+        !SetLayeredWindowAttributes(window, 0, invisible ? 0 : 255, LWA_ALPHA)) {
         return 2;
     }
     if (minimized) {

@@ -245,7 +245,9 @@ TEST_F(PreviewExportTest, CopyOfAPictureThatCannotBeSelectedReportsCopyFailed) {
     ReleaseDC(nullptr, screen);
     DeleteObject(picture);
 
-    EXPECT_EQ(log_.Count(L"复制位图 BitBlt 失败 err="), 1);
+    // No BitBlt ran, so none is reported, nor a stale error code.
+    EXPECT_EQ(log_.Count(L"[ERROR] 复制位图失败：位图无法选入 DC size=40x30"), 1);
+    EXPECT_EQ(log_.Count(L"BitBlt"), 0);
     EXPECT_EQ(log_.Count(L"已复制到剪贴板"), 0);
     ASSERT_EQ(shownBoxes.size(), 1u);
     EXPECT_EQ(shownBoxes[0].text, GetText(45));

@@ -18,6 +18,7 @@
 #include "preview/preview_render.h"
 #include "preview/preview_state.h"
 #include "support/bitmap_pixels.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 #include "text/font.h"
 #include "text/texts.h"
@@ -245,6 +246,47 @@ TEST_F(PreviewRenderTest, ButtonsShowPinHoverAndPlainLooks) {
     }
     EXPECT_EQ(0, Alpha(10, 10));
     EXPECT_EQ(0, Alpha(layout_.windowWidth - 1, 10));
+}
+
+namespace {
+
+int WINAPI RefuseSaveDC(HDC) {
+    return 0;
+}
+
+} // namespace
+
+TEST_F(PreviewRenderTest, ButtonsPutBackWhatTheDcHeldEvenWhenItsStateCannotBeSaved) {
+    layout_ = ComputePreviewLayout(state_);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, layout_.windowWidth, layout_.windowHeight);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ previous = SelectObject(dc, target);
+    SetTextColor(dc, RGB(1, 2, 3));
+    const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
+    const HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH);
+    const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    const int background = GetBkMode(dc);
+    {
+        // Whether or not the drawing leans on SaveDC, a failing one must not leave its objects selected.
+        ImportPatch refuse("SaveDC", reinterpret_cast<const void*>(&RefuseSaveDC));
+        for (int i = 0; i < 3; ++i) {
+            DrawPreviewButtons(dc, state_, layout_);
+        }
+    }
+    EXPECT_EQ(pen, GetCurrentObject(dc, OBJ_PEN));
+    EXPECT_EQ(brush, GetCurrentObject(dc, OBJ_BRUSH));
+    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_EQ(RGB(1, 2, 3), GetTextColor(dc));
+    EXPECT_EQ(background, GetBkMode(dc));
+    // The buttons were drawn all the same: the outline at a corner of the first.
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    const std::vector<uint32_t> pixels = ReadBitmapPixels(target);
+    const Rect& first = layout_.buttonRects[0];
+    EXPECT_EQ(Hex(kOutline), Hex(pixels[static_cast<size_t>(first.top) * layout_.windowWidth + first.left]));
+    DeleteObject(target);
 }
 
 TEST_F(PreviewRenderTest, PinnedLookWinsOverHoverAndUnpinnedPinIsWhite) {

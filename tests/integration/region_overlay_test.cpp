@@ -10,6 +10,7 @@
 
 #include "overlay/region_overlay.h"
 #include "support/bitmap_pixels.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -158,6 +159,48 @@ TEST_F(RegionOverlayTest, ACutThatFailsAfterConfirmingReturnsFalse) {
     EXPECT_EQ(OverlayWindow(), nullptr);
     SelectObject(holder, previous);
     DeleteDC(holder);
+}
+
+namespace {
+
+// Lets the still be selected once (the darkening copies from it) and refuses it afterwards, as GDI does for
+// a bitmap that another DC holds.
+HGDIOBJ refusedObject = nullptr;
+int refusedSelections = 0;
+bool selectedOnce = false;
+using SelectObjectFunction = HGDIOBJ(WINAPI*)(HDC, HGDIOBJ);
+SelectObjectFunction realSelectObject = nullptr;
+
+HGDIOBJ WINAPI RefuseAfterFirstSelection(HDC dc, HGDIOBJ object) {
+    if (object == refusedObject) {
+        if (selectedOnce) {
+            ++refusedSelections;
+            return nullptr;
+        }
+        selectedOnce = true;
+    }
+    return realSelectObject(dc, object);
+}
+
+} // namespace
+
+TEST_F(RegionOverlayTest, ARefusedSelectionOfTheStillEndsThePreparationBeforeAnyWindowOpens) {
+    refusedObject = still_.bitmap;
+    refusedSelections = 0;
+    selectedOnce = false;
+    bool confirmed = true;
+    {
+        ImportPatch patch("SelectObject", reinterpret_cast<const void*>(&RefuseAfterFirstSelection));
+        ASSERT_TRUE(patch.Active());
+        realSelectObject = patch.Original<SelectObjectFunction>();
+        confirmed = Run();
+    }
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(refusedSelections, 1);
+    EXPECT_EQ(result_.bitmap, nullptr);
+    EXPECT_EQ(log_.Count(L"[ERROR] 框选失败：遮罩位图无法选入 DC，可能仍被其他 DC 占用"), 1);
+    EXPECT_EQ(log_.Count(L"框选遮罩显示器数量"), 0) << "no overlay showed a black still";
+    EXPECT_TRUE(SelectableIntoNewDC(still_.bitmap));
 }
 
 TEST_F(RegionOverlayTest, AnInvalidStillIsRefusedAndASecondOverlayReusesTheClass) {

@@ -10,6 +10,7 @@
 #include "capture/screen_capture.h"
 #include "log/log.h"
 #include "support/bitmap_pixels.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 namespace {
@@ -295,13 +296,37 @@ TEST_F(ScreenCaptureTest, ReleaseDeletesTheBitmapAndKeepsTheOrigin) {
     EXPECT_EQ(10, sizeOnly.originY);
 }
 
-TEST_F(ScreenCaptureTest, ManyCapturesInARowKeepWorking) {
-    // A DC or bitmap kept by each capture would pile up; every capture must still succeed and its bitmap go.
-    for (int i = 0; i < 500; ++i) {
+TEST_F(ScreenCaptureTest, ARefusedSelectionIsReportedAsSuchWithoutAStaleErrorCode) {
+    {
+        BitmapSelectionRefusal refuse(64, 48);
+        ASSERT_TRUE(refuse.Active());
+        SetLastError(ERROR_ALREADY_EXISTS); // left by some earlier call
+        EXPECT_FALSE(CaptureScreenRect(Rect{10, 20, 74, 68}, image_));
+        EXPECT_EQ(1, refuse.Refusals());
+    }
+    EXPECT_TRUE(IsEmptyCapture(image_));
+    ASSERT_EQ(1u, log_.Lines().size());
+    EXPECT_NE(std::wstring::npos,
+              log_.Lines()[0].find(L"[ERROR] 采集失败：采集位图无法选入 DC size=64x48\r\n"))
+        << ToUtf8(log_.Lines()[0]);
+}
+
+TEST_F(ScreenCaptureTest, ManyCapturesInARowLeaveNoGdiObjectsBehind) {
+    // A DC or bitmap kept by each capture (also by a refused one) would pile up: every capture must still
+    // succeed, and GDI must have as much room left afterwards as before. The GDI quota is far away, so the
+    // room is measured rather than waited for.
+    CapturedImage warmUp;
+    ASSERT_TRUE(CaptureScreenRect(Rect{0, 0, 64, 48}, warmUp));
+    ReleaseCapturedImage(warmUp);
+    const long before = GdiHeadroom();
+    for (int i = 0; i < 300; ++i) {
         CapturedImage image;
         ASSERT_TRUE(CaptureScreenRect(Rect{i, i, i + 64, i + 48}, image)) << "capture " << i;
         const HBITMAP bitmap = image.bitmap;
         ReleaseCapturedImage(image);
         ASSERT_EQ(0u, GetObjectType(bitmap)) << "capture " << i;
+        ASSERT_FALSE(CaptureScreenRect(Rect{i, i, i, i + 48}, image)) << "refused capture " << i;
     }
+    const long after = GdiHeadroom();
+    EXPECT_GE(after, before) << "objects left behind by 300 captures: " << before - after;
 }

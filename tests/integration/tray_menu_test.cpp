@@ -13,6 +13,7 @@
 #include "config/config.h"
 #include "text/texts.h"
 #include "tray/tray.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 
 // The icon data travels to the shell in its full-size form.
@@ -440,15 +441,57 @@ TEST_F(TrayMenuTest, AfterRemovalTooltipAndBalloonDoNothing) {
     EXPECT_FALSE(Shell_NotifyIconW(NIM_DELETE, &data));
 }
 
-TEST_F(TrayMenuTest, FallbackIconSurvivesRemovalForTheNextStart) {
-    // The test program has no icon resource 1, so the tray fell back to the system's shared icon.
-    RemoveTray();
-    const HICON shared = LoadIconW(nullptr, IDI_APPLICATION);
-    ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(shared, &info));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    EXPECT_TRUE(InitTray(window_));
+// The icons the program destroys, and the icon the program's own resource 1 stands for.
+std::vector<HICON> destroyedIcons;
+HICON programIcon = nullptr;
+using DestroyIconFunction = BOOL(WINAPI*)(HICON);
+DestroyIconFunction realDestroyIcon = nullptr;
+
+BOOL WINAPI RecordDestroyIcon(HICON icon) {
+    destroyedIcons.push_back(icon);
+    return realDestroyIcon(icon);
 }
+
+// The test program has no icon resource 1; this hands out an icon of its own instead.
+HANDLE WINAPI LoadProgramIcon(HINSTANCE, LPCWSTR, UINT, int, int, UINT) {
+    return programIcon;
+}
+
+struct IconCase {
+    const char* name;
+    bool programIconLoads;
+};
+
+class TrayIconTest : public TrayMenuTest, public testing::WithParamInterface<IconCase> {};
+
+TEST_P(TrayIconTest, RemovalDestroysTheProgramIconButNeverTheSharedFallback) {
+    RemoveTray(); // the tray of SetUp
+    const HICON shared = LoadIconW(nullptr, IDI_APPLICATION);
+    programIcon = GetParam().programIconLoads ? CopyIcon(shared) : nullptr;
+    destroyedIcons.clear();
+    {
+        ImportPatch destroys("DestroyIcon", reinterpret_cast<const void*>(&RecordDestroyIcon));
+        ImportPatch loads("LoadImageW", reinterpret_cast<const void*>(&LoadProgramIcon));
+        ASSERT_TRUE(loads.Active());
+        realDestroyIcon = destroys.Original<DestroyIconFunction>();
+        ASSERT_TRUE(InitTray(window_));
+        RemoveTray();
+    }
+    if (GetParam().programIconLoads) {
+        EXPECT_EQ(log_.Count(L"已加载程序图标 resource=1 size=32"), 1);
+        EXPECT_EQ(destroyedIcons, std::vector<HICON>{programIcon});
+        ICONINFO info = {};
+        EXPECT_FALSE(GetIconInfo(programIcon, &info)) << "the program icon is really gone";
+    } else {
+        EXPECT_EQ(log_.Count(L"加载程序图标失败"), 1);
+        // Destroying the shared icon does nothing under Wine, so the call itself is what shows the fault.
+        EXPECT_TRUE(destroyedIcons.empty());
+        EXPECT_NE(LoadIconW(nullptr, IDI_APPLICATION), nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Icons, TrayIconTest,
+                         testing::Values(IconCase{"ProgramIcon", true}, IconCase{"SharedFallback", false}),
+                         [](const testing::TestParamInfo<IconCase>& info) { return info.param.name; });
 
 } // namespace

@@ -302,11 +302,11 @@ TEST(WindowCaptureTest, RefusesAMinimisedWindow) {
     EXPECT_FALSE(IsCapturableWindow(pattern.Window()));
 }
 
-TEST(WindowCaptureTest, TakesTheTopmostCapturableWindowWhenTheForegroundIsOurOwn) {
-    PatternWindow pattern;
-    ASSERT_TRUE(pattern.Start(400, 300, 240, 180));
-    ASSERT_TRUE(pattern.WaitUntilInFront());
-    // Our own window above the pattern window, with the foreground: it must be passed over.
+namespace {
+
+// Puts a window of our own on top, with the foreground, and checks that the window capture walks past it
+// down the z-order to `expected`, the 240 x 180 pattern at (400, 300).
+void ExpectTheWalkToChoose(const PatternWindow& expected) {
     OwnWindow own(420, 320, 100, 100);
     ASSERT_NE(nullptr, own.Window());
     SetForegroundWindow(own.Window());
@@ -317,13 +317,39 @@ TEST(WindowCaptureTest, TakesTheTopmostCapturableWindowWhenTheForegroundIsOurOwn
     CapturedImage image;
     ASSERT_TRUE(CaptureForegroundWindow(image));
     EXPECT_TRUE(log.Contains(
-        Format(L"[INFO] 前台窗口不可截取 foreground=%p，改用 hwnd=%p\r\n", own.Window(), pattern.Window())));
+        Format(L"[INFO] 前台窗口不可截取 foreground=%p，改用 hwnd=%p\r\n", own.Window(), expected.Window())));
     EXPECT_EQ(400, image.originX);
     EXPECT_EQ(300, image.originY);
     EXPECT_EQ(240, image.width);
     EXPECT_EQ(180, image.height);
     ReleaseCapturedImage(image);
 }
+
+class WindowCaptureLayerTest : public testing::TestWithParam<const wchar_t*> {};
+
+} // namespace
+
+TEST(WindowCaptureTest, TakesTheTopmostCapturableWindowWhenTheForegroundIsOurOwn) {
+    PatternWindow pattern;
+    ASSERT_TRUE(pattern.Start(400, 300, 240, 180));
+    ASSERT_TRUE(pattern.WaitUntilInFront());
+    ExpectTheWalkToChoose(pattern);
+}
+
+TEST_P(WindowCaptureLayerTest, PassesOverAnotherProgramsInvisibleOrClickThroughLayer) {
+    PatternWindow below;
+    ASSERT_TRUE(below.Start(400, 300, 240, 180));
+    ASSERT_TRUE(below.WaitUntilInFront());
+    // Above it, wider and taller, a layer of another program that the user neither sees nor clicks.
+    PatternWindow layer;
+    ASSERT_TRUE(layer.Start(300, 200, 500, 400, GetParam()));
+    // It takes the foreground as it starts; only then can ours take it over.
+    ASSERT_TRUE(layer.WaitUntilInFront(false));
+    EXPECT_FALSE(IsCapturableWindow(layer.Window()));
+    ExpectTheWalkToChoose(below);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layers, WindowCaptureLayerTest, testing::Values(L"clickthrough", L"invisible"));
 
 TEST(WindowCaptureTest, RefusesAWindowEntirelyOffTheScreen) {
     PatternWindow pattern;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "capture/window_rules.h"
 
@@ -15,55 +17,95 @@ Rect MakeRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     return rect;
 }
 
-// An ordinary application window of another process, which every test starts from.
-WindowFacts CapturableFacts() {
-    WindowFacts facts;
-    facts.exists = true;
-    facts.visible = true;
-    facts.className = L"Notepad";
-    facts.windowRectKnown = true;
-    facts.windowRect = MakeRect(100, 100, 900, 700);
-    return facts;
-}
+// An ordinary application window of another process, which every case starts from; it notes which facts
+// the rules asked for, in order.
+class FakeFacts : public WindowFacts {
+  public:
+    bool exists = true;
+    bool visible = true;
+    bool minimized = false;
+    bool ownProcess = false;
+    bool clickThrough = false;
+    bool fullyTransparent = false;
+    bool rectKnown = true;
+    Rect rect = MakeRect(100, 100, 900, 700);
+    bool cloaked = false;
+    std::wstring className = L"Notepad";
+    std::vector<std::string> asked;
+
+    bool Exists() override { return Ask("exists", exists); }
+    bool Visible() override { return Ask("visible", visible); }
+    bool Minimized() override { return Ask("minimized", minimized); }
+    bool OwnedByThisProcess() override { return Ask("own process", ownProcess); }
+    bool ClickThrough() override { return Ask("click-through", clickThrough); }
+    bool FullyTransparent() override { return Ask("fully transparent", fullyTransparent); }
+    bool WindowRect(Rect& out) override {
+        out = rect;
+        return Ask("rectangle", rectKnown);
+    }
+    bool Cloaked() override { return Ask("cloaked", cloaked); }
+    std::wstring ClassName() override {
+        asked.push_back("class");
+        return className;
+    }
+
+  private:
+    bool Ask(const char* fact, bool value) {
+        asked.push_back(fact);
+        return value;
+    }
+};
 
 struct FactsCase {
     const char* name;
-    void (*change)(WindowFacts& facts);
+    void (*change)(FakeFacts& facts);
     bool capturable;
+    // The last fact asked for: a refusal ends the questions, so nothing after it is queried.
+    const char* lastAsked;
 };
 
 const FactsCase kFactsCases[] = {
-    {"ordinary window", [](WindowFacts&) {}, true},
-    {"gone", [](WindowFacts& f) { f.exists = false; }, false},
-    {"hidden", [](WindowFacts& f) { f.visible = false; }, false},
-    {"minimised", [](WindowFacts& f) { f.minimized = true; }, false},
-    {"own process", [](WindowFacts& f) { f.ownProcess = true; }, false},
-    {"cloaked", [](WindowFacts& f) { f.cloaked = true; }, false},
-    {"desktop Progman", [](WindowFacts& f) { f.className = L"Progman"; }, false},
-    {"desktop WorkerW", [](WindowFacts& f) { f.className = L"WorkerW"; }, false},
-    {"taskbar", [](WindowFacts& f) { f.className = L"Shell_TrayWnd"; }, false},
-    {"other case of Progman", [](WindowFacts& f) { f.className = L"progman"; }, true},
-    {"other case of Shell_TrayWnd", [](WindowFacts& f) { f.className = L"shell_traywnd"; }, true},
-    {"longer name with a shell prefix", [](WindowFacts& f) { f.className = L"WorkerWindow"; }, true},
-    {"empty class name", [](WindowFacts& f) { f.className = L""; }, true},
-    {"rectangle unknown", [](WindowFacts& f) { f.windowRectKnown = false; }, false},
-    {"19 wide", [](WindowFacts& f) { f.windowRect = MakeRect(10, 10, 29, 300); }, false},
-    {"19 high", [](WindowFacts& f) { f.windowRect = MakeRect(10, 10, 300, 29); }, false},
-    {"20 x 20", [](WindowFacts& f) { f.windowRect = MakeRect(10, 10, 30, 30); }, true},
-    {"inverted", [](WindowFacts& f) { f.windowRect = MakeRect(300, 300, 10, 10); }, false},
-    {"left of the primary monitor", [](WindowFacts& f) { f.windowRect = MakeRect(-1800, -200, -1000, 400); },
-     true},
-    {"straddling two monitors", [](WindowFacts& f) { f.windowRect = MakeRect(-20, -20, 0, 0); }, true},
+    {"ordinary window", [](FakeFacts&) {}, true, "class"},
+    {"gone", [](FakeFacts& f) { f.exists = false; }, false, "exists"},
+    {"hidden", [](FakeFacts& f) { f.visible = false; }, false, "visible"},
+    {"minimised", [](FakeFacts& f) { f.minimized = true; }, false, "minimized"},
+    {"own process", [](FakeFacts& f) { f.ownProcess = true; }, false, "own process"},
+    {"click-through layer", [](FakeFacts& f) { f.clickThrough = true; }, false, "click-through"},
+    {"fully transparent layer", [](FakeFacts& f) { f.fullyTransparent = true; }, false, "fully transparent"},
+    {"rectangle unknown", [](FakeFacts& f) { f.rectKnown = false; }, false, "rectangle"},
+    {"19 wide", [](FakeFacts& f) { f.rect = MakeRect(10, 10, 29, 300); }, false, "rectangle"},
+    {"19 high", [](FakeFacts& f) { f.rect = MakeRect(10, 10, 300, 29); }, false, "rectangle"},
+    {"20 x 20", [](FakeFacts& f) { f.rect = MakeRect(10, 10, 30, 30); }, true, "class"},
+    {"inverted", [](FakeFacts& f) { f.rect = MakeRect(300, 300, 10, 10); }, false, "rectangle"},
+    {"left of the primary monitor", [](FakeFacts& f) { f.rect = MakeRect(-1800, -200, -1000, 400); }, true,
+     "class"},
+    {"straddling two monitors", [](FakeFacts& f) { f.rect = MakeRect(-20, -20, 0, 0); }, true, "class"},
+    {"cloaked", [](FakeFacts& f) { f.cloaked = true; }, false, "cloaked"},
+    {"desktop Progman", [](FakeFacts& f) { f.className = L"Progman"; }, false, "class"},
+    {"desktop WorkerW", [](FakeFacts& f) { f.className = L"WorkerW"; }, false, "class"},
+    {"taskbar", [](FakeFacts& f) { f.className = L"Shell_TrayWnd"; }, false, "class"},
+    {"taskbar of another monitor", [](FakeFacts& f) { f.className = L"Shell_SecondaryTrayWnd"; }, false,
+     "class"},
+    {"other case of Progman", [](FakeFacts& f) { f.className = L"progman"; }, true, "class"},
+    {"other case of Shell_TrayWnd", [](FakeFacts& f) { f.className = L"shell_traywnd"; }, true, "class"},
+    {"longer name with a shell prefix", [](FakeFacts& f) { f.className = L"WorkerWindow"; }, true, "class"},
+    {"empty class name", [](FakeFacts& f) { f.className = L""; }, true, "class"},
 };
 
 class WindowRulesFactsTest : public testing::TestWithParam<FactsCase> {};
 
 } // namespace
 
-TEST_P(WindowRulesFactsTest, DecidesFromTheFacts) {
-    WindowFacts facts = CapturableFacts();
+TEST_P(WindowRulesFactsTest, DecidesFromTheFactsAndStopsAtTheFirstRefusal) {
+    FakeFacts facts;
     GetParam().change(facts);
     EXPECT_EQ(GetParam().capturable, IsCapturableWindowFacts(facts));
+    ASSERT_FALSE(facts.asked.empty());
+    EXPECT_EQ(GetParam().lastAsked, facts.asked.back());
+    // Each fact is asked for at most once.
+    std::vector<std::string> sorted = facts.asked;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted.end(), std::adjacent_find(sorted.begin(), sorted.end()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WindowRulesFactsTest, testing::ValuesIn(kFactsCases),
@@ -76,15 +118,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, WindowRulesFactsTest, testing::ValuesIn(kFactsCa
                              }
                              return name;
                          });
-
-// Every refusal alone is enough, whatever the later facts say.
-TEST(WindowRulesTest, AnEarlierRefusalIsNotUndoneByLaterFacts) {
-    WindowFacts facts = CapturableFacts();
-    facts.visible = false;
-    facts.className = L"progman";
-    facts.windowRect = MakeRect(0, 0, 4000, 4000);
-    EXPECT_FALSE(IsCapturableWindowFacts(facts));
-}
 
 namespace {
 
