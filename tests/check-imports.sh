@@ -2,7 +2,7 @@
 # A statically linked program needs only DLLs that ship with Windows: no libstdc++, libgcc or winpthread.
 set -euo pipefail
 exe=$1
-allowed='^(KERNEL32|USER32|GDI32|gdiplus|SHELL32|ole32|OLEAUT32|COMCTL32|msvcrt|ADVAPI32|SHCORE|dwmapi|MSIMG32|comdlg32|UxTheme|VERSION)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|gdiplus|SHELL32|ole32|OLEAUT32|COMCTL32|msvcrt|ADVAPI32|SHCORE|dwmapi|MSIMG32|comdlg32|UxTheme|VERSION|IMM32)\.dll$'
 status=0
 while read -r dll; do
   if [[ ! $dll =~ $allowed ]]; then
