@@ -52,6 +52,10 @@ void PasteOneLine(HWND edit) {
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+bool ShiftInsert() {
+    return GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0;
+}
+
 } // namespace
 
 LRESULT CALLBACK PathEditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -64,6 +68,11 @@ LRESULT CALLBACK PathEditSubclassProc(HWND edit, UINT message, WPARAM wParam, LP
         if (wParam == VK_TAB) {
             // The settings window is not a dialog: it carries out the request to move on itself.
             SendMessageW(GetParent(edit), WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, FALSE);
+            return 0;
+        }
+        if (wParam == VK_INSERT && ShiftInsert()) {
+            // The edit control pastes on Shift+Insert without sending WM_PASTE under Wine.
+            PasteOneLine(edit);
             return 0;
         }
         break;

@@ -75,6 +75,9 @@ TEST_F(KorvelE2ETest, SecondLaunchHandsOverToTheRunningInstance) {
     // The first instance received the hand-over and brought its settings window to the front.
     HWND settings = WaitForVisibleWindow(L"KorvelSettings", 5000);
     ASSERT_NE(settings, nullptr);
+    for (int i = 0; i < 100 && GetForegroundWindow() != settings; ++i) {
+        Sleep(30);
+    }
     EXPECT_EQ(GetForegroundWindow(), settings);
     EXPECT_EQ(FindLogLine(ReadKorvelLog(), L"AllowSetForegroundWindow"), -1);
     EXPECT_TRUE(first.Running());
