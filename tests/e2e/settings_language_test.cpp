@@ -176,6 +176,19 @@ TEST_F(SettingsE2ETest, ThePathFieldTakesNoLineBreakFromEnterOrAnyPaste) {
         << ReadConfigFile();
 }
 
+// A folder read from config.ini with a control character in it (a tab, here) is saved without it.
+TEST_F(SettingsE2ETest, OkNeverSavesAFolderWithControlCharacters) {
+    AppConfig config = SampleConfig();
+    config.saveDir = L"C:\\korvel\tshots";
+    ASSERT_NO_FATAL_FAILURE(StartWith(config));
+    ASSERT_NE(ReadConfigFile().find("path=C:\\korvel\tshots\r\n"), std::string::npos);
+    ASSERT_NE(OpenFromTray(), nullptr);
+    ClickChild(kOkButtonId);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(settings_); }, 3000));
+    EXPECT_NE(ReadConfigFile().find("path=C:\\korvelshots\r\n"), std::string::npos) << ReadConfigFile();
+    EXPECT_EQ(TextOf(Child(kPathEditId)), L"C:\\korvelshots");
+}
+
 // Tab goes round the controls in their order: out of the path field, and past a shortcut box that does not
 // record (without starting it).
 TEST_F(SettingsE2ETest, TabMovesThroughTheControlsInOrder) {
