@@ -1,5 +1,8 @@
 #include "settings/hotkey_recorder.h"
 
+#include <algorithm>
+
+#include "app/commands.h"
 #include "config/hotkey_text.h"
 #include "log/log.h"
 #include "settings/paint_buffer.h"
@@ -111,6 +114,23 @@ void RefreshRecorder(RecorderSlot& slot) {
 void SetRecording(RecorderSlot& slot, bool recording) {
     slot.recording = recording;
     RefreshRecorder(slot);
+    const SettingsState* state = GetSettingsState();
+    const bool anyRecording =
+        state != nullptr && std::any_of(state->recorders.begin(), state->recorders.end(),
+                                        [](const RecorderSlot& each) { return each.recording; });
+    if (anyRecording) {
+        SuspendGlobalShortcuts();
+    } else {
+        ResumeGlobalShortcuts();
+    }
+}
+
+void EndRecording(SettingsState& state) {
+    for (RecorderSlot& slot : state.recorders) {
+        if (slot.recording) {
+            SetRecording(slot, false);
+        }
+    }
 }
 
 LRESULT CALLBACK RecorderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -123,6 +143,7 @@ LRESULT CALLBACK RecorderWindowProc(HWND window, UINT message, WPARAM wParam, LP
         }
         return 0;
     case WM_KILLFOCUS:
+    case WM_DESTROY:
         if (slot != nullptr && slot->recording) {
             SetRecording(*slot, false);
         }

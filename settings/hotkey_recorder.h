@@ -15,5 +15,8 @@ LRESULT CALLBACK RecorderWindowProc(HWND window, UINT message, WPARAM wParam, LP
 std::wstring RecorderText(const RecorderSlot& slot);
 // Brings the box's text (also its window text, which screen readers read) and painting up to date.
 void RefreshRecorder(RecorderSlot& slot);
-// Starts or ends recording in a box.
+// Starts or ends recording in a box. While any box records, Korvel's own global shortcuts are suspended, so
+// that every combination reaches the box; they are registered again when the last one stops.
 void SetRecording(RecorderSlot& slot, bool recording);
+// Ends recording in every box (before the window hides).
+void EndRecording(SettingsState& state);

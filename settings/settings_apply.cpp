@@ -87,6 +87,7 @@ void ApplySettings(HWND window) {
     if (state == nullptr) {
         return;
     }
+    EndRecording(*state);
     const HotkeyBinding& region = state->recorders[0].binding;
     const HotkeyBinding& full = state->recorders[1].binding;
     const HotkeyBinding& windowBinding = state->recorders[2].binding;
@@ -118,6 +119,13 @@ void ApplySettings(HWND window) {
     ReregisterHotkeys();
     LogInfo(L"设置已保存 language=%d format=%d", static_cast<int>(updated.language),
             static_cast<int>(updated.format));
+    HideSettingsWindow(window);
+}
+
+void HideSettingsWindow(HWND window) {
+    if (SettingsState* state = GetSettingsState()) {
+        EndRecording(*state);
+    }
     ShowWindow(window, SW_HIDE);
 }
 
@@ -129,5 +137,5 @@ void CancelSettings(HWND window) {
         RefreshLanguage();
         ApplySettingsTexts(window);
     }
-    ShowWindow(window, SW_HIDE);
+    HideSettingsWindow(window);
 }

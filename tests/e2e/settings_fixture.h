@@ -128,6 +128,22 @@ class SettingsE2ETest : public KorvelE2ETest {
         return brightest;
     }
 
+    // Cancels the region overlay once it is up (it takes the keyboard a moment after it shows).
+    static bool CancelOverlay() {
+        if (WaitForVisibleWindow(L"KorvelOverlay", 5000) == nullptr) {
+            return false;
+        }
+        const int cancelled = LogCount(L"[INFO] 截图取消或失败 mode=0");
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Sleep(300);
+            PressKey(VK_ESCAPE);
+            if (WaitUntil([&] { return LogCount(L"[INFO] 截图取消或失败 mode=0") > cancelled; }, 2000)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     static int LogCount(const std::wstring& part) {
         int count = 0;
         for (const std::wstring& line : ReadKorvelLog()) {

@@ -202,9 +202,7 @@ TEST_F(SettingsE2ETest, OkSavesJpegQualityAndNewShortcutsThatWorkAtOnce) {
     PressShortcut(MOD_CONTROL | MOD_ALT, 'A');
     EXPECT_EQ(WaitForVisibleWindow(L"KorvelOverlay", 1500), nullptr);
     PressShortcut(MOD_CONTROL | MOD_SHIFT, 'R');
-    EXPECT_NE(WaitForVisibleWindow(L"KorvelOverlay", 5000), nullptr);
-    PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitForNoVisibleWindow(L"KorvelOverlay", 5000));
+    EXPECT_TRUE(CancelOverlay());
 }
 
 // config.ini is held open without sharing while OK is pressed, so that writing it fails.
@@ -231,13 +229,11 @@ TEST_F(SettingsE2ETest, WhenTheConfigurationCannotBeWrittenEverythingStaysAsItWa
     EXPECT_TRUE(IsWindowVisible(settings_)) << "the window stays open with the edits";
     EXPECT_EQ(TextOf(Child(kRegionRecorderId)), L"Ctrl + Shift + R");
     EXPECT_EQ(LogCount(L"设置已保存"), 0);
-    EXPECT_EQ(LogCount(L"注册快捷键成功 name=框选"), 1) << "the shortcuts were not registered again";
+    EXPECT_EQ(LogCount(L"name=框选 key=Ctrl + Shift + R"), 0) << "the new shortcut was never registered";
 
     // The old shortcut still captures; the new one does not.
     PressShortcut(MOD_CONTROL | MOD_SHIFT, 'R');
     EXPECT_EQ(WaitForVisibleWindow(L"KorvelOverlay", 1500), nullptr);
     PressShortcut(MOD_CONTROL | MOD_ALT, 'A');
-    EXPECT_NE(WaitForVisibleWindow(L"KorvelOverlay", 5000), nullptr);
-    PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitForNoVisibleWindow(L"KorvelOverlay", 5000));
+    EXPECT_TRUE(CancelOverlay());
 }

@@ -110,7 +110,7 @@ TEST_F(RecorderTest, BackspaceClearsEscKeepsAndAnIdleBoxIgnoresKeys) {
     EXPECT_EQ(Slot(1).binding.vk, 0u);
     EXPECT_EQ(TextOf(Box()), L"未设置");
     EXPECT_EQ(log_.Count(L"[INFO] 已清除快捷键"), 1);
-    EXPECT_EQ(log_.Count(L"录制快捷键"), 0);
+    EXPECT_EQ(log_.Count(L"[INFO] 录制快捷键 "), 0);
 }
 
 TEST_F(RecorderTest, RecordingEndsWhenTheBoxLosesTheFocus) {
