@@ -125,14 +125,6 @@ void SetRecording(RecorderSlot& slot, bool recording) {
     }
 }
 
-void EndRecording(SettingsState& state) {
-    for (RecorderSlot& slot : state.recorders) {
-        if (slot.recording) {
-            SetRecording(slot, false);
-        }
-    }
-}
-
 LRESULT CALLBACK RecorderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     RecorderSlot* slot = SlotOf(window);
     switch (message) {
@@ -142,8 +134,8 @@ LRESULT CALLBACK RecorderWindowProc(HWND window, UINT message, WPARAM wParam, LP
             SetFocus(window);
         }
         return 0;
+    // Hiding or destroying the window moves the focus away too.
     case WM_KILLFOCUS:
-    case WM_DESTROY:
         if (slot != nullptr && slot->recording) {
             SetRecording(*slot, false);
         }

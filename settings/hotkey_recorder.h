@@ -18,5 +18,3 @@ void RefreshRecorder(RecorderSlot& slot);
 // Starts or ends recording in a box. While any box records, Korvel's own global shortcuts are suspended, so
 // that every combination reaches the box; they are registered again when the last one stops.
 void SetRecording(RecorderSlot& slot, bool recording);
-// Ends recording in every box (before the window hides).
-void EndRecording(SettingsState& state);

@@ -87,7 +87,6 @@ void ApplySettings(HWND window) {
     if (state == nullptr) {
         return;
     }
-    EndRecording(*state);
     const HotkeyBinding& region = state->recorders[0].binding;
     const HotkeyBinding& full = state->recorders[1].binding;
     const HotkeyBinding& windowBinding = state->recorders[2].binding;
@@ -119,13 +118,6 @@ void ApplySettings(HWND window) {
     ReregisterHotkeys();
     LogInfo(L"设置已保存 language=%d format=%d", static_cast<int>(updated.language),
             static_cast<int>(updated.format));
-    HideSettingsWindow(window);
-}
-
-void HideSettingsWindow(HWND window) {
-    if (SettingsState* state = GetSettingsState()) {
-        EndRecording(*state);
-    }
     ShowWindow(window, SW_HIDE);
 }
 
@@ -137,5 +129,5 @@ void CancelSettings(HWND window) {
         RefreshLanguage();
         ApplySettingsTexts(window);
     }
-    HideSettingsWindow(window);
+    ShowWindow(window, SW_HIDE);
 }

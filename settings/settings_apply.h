@@ -12,7 +12,5 @@ void ChooseFormat(HWND window, SettingsState& state, int id);
 void ChooseLanguage(HWND window, SettingsState& state, int id);
 void ApplySettings(HWND window);
 void CancelSettings(HWND window);
-// Hides the window (closing only hides it); a shortcut box that records stops first.
-void HideSettingsWindow(HWND window);
 // A message box of the settings window, titled "KOR-VEL".
 void ShowSettingsMessage(HWND window, TextId text, UINT icon);

@@ -345,7 +345,7 @@ void OnLButtonDown(HWND window, LPARAM lParam) {
     if (caption == kMinimiseBox) {
         // The language picked on the Language page stays in force until OK, Cancel or Close.
         LogInfo(L"点击设置窗口最小化");
-        HideSettingsWindow(window);
+        ShowWindow(window, SW_HIDE);
         return;
     }
     SettingsState* state = StateOf(window);
