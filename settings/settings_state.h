@@ -36,3 +36,5 @@ struct SettingsState {
 
 // Null while there is no settings window.
 SettingsState* GetSettingsState();
+// The state a settings window keeps in its user data; null before WM_NCCREATE and after WM_NCDESTROY.
+SettingsState* SettingsStateOf(HWND window);

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <dwmapi.h>
-#include <windowsx.h>
 
 #include "capture/win_rect.h"
 #include "log/log.h"
@@ -12,6 +11,7 @@
 #include "settings/settings_apply.h"
 #include "settings/settings_controls.h"
 #include "settings/settings_layout.h"
+#include "settings/settings_mouse.h"
 #include "settings/settings_paint.h"
 #include "settings/settings_palette.h"
 #include "settings/settings_state.h"
@@ -27,10 +27,6 @@ constexpr DWORD kOldDarkModeAttribute = 19;
 HWND settingsWindow = nullptr;
 SettingsState* settingsState = nullptr;
 bool settingsClassesRegistered = false;
-
-SettingsState* StateOf(HWND window) {
-    return reinterpret_cast<SettingsState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
 
 HICON LoadProgramIcon(int size) {
     return static_cast<HICON>(
@@ -174,7 +170,7 @@ LRESULT OnNcCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 void OnCreate(HWND window) {
     // First, so that everything below finds the window.
     settingsWindow = window;
-    SettingsState* state = StateOf(window);
+    SettingsState* state = SettingsStateOf(window);
     if (state == nullptr) {
         return;
     }
@@ -215,7 +211,7 @@ void FreeState(SettingsState* state) {
 
 // The children are gone by now, so nothing reads the state after it is freed.
 void OnNcDestroy(HWND window) {
-    if (SettingsState* state = StateOf(window)) {
+    if (SettingsState* state = SettingsStateOf(window)) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         if (settingsState == state) {
             settingsState = nullptr;
@@ -238,7 +234,7 @@ void OnPaint(HWND window) {
 LRESULT OnEraseBackground(HWND window, HDC dc) {
     RECT area = {};
     GetClientRect(window, &area);
-    const SettingsState* state = StateOf(window);
+    const SettingsState* state = SettingsStateOf(window);
     if (state != nullptr && state->bodyFont != nullptr) {
         const SettingsMetrics m = SettingsMetricsForDpi(state->dpi);
         area.top = m.caption + m.navigation;
@@ -248,21 +244,12 @@ LRESULT OnEraseBackground(HWND window, HDC dc) {
     return 1;
 }
 
-LRESULT OnSetCursor(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const SettingsState* state = StateOf(window);
-    if (state != nullptr && (state->hoveredNavItem >= 0 || state->hoveredCaptionButton != 0)) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return 1;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 void OnCommand(HWND window, WPARAM wParam) {
     if (HIWORD(wParam) != BN_CLICKED) {
         return;
     }
     const int id = LOWORD(wParam);
-    SettingsState* state = StateOf(window);
+    SettingsState* state = SettingsStateOf(window);
     if ((id == kPngRadioId || id == kJpegRadioId) && state != nullptr) {
         ChooseFormat(window, *state, id);
     } else if (IsLanguageRadioId(id) && state != nullptr) {
@@ -278,7 +265,7 @@ void OnCommand(HWND window, WPARAM wParam) {
 
 LRESULT OnControlColour(HWND window, UINT message, HDC dc, HWND control) {
     SetTextColor(dc, IsWindowEnabled(control) ? kTextColor : kMutedTextColor);
-    const SettingsState* state = StateOf(window);
+    const SettingsState* state = SettingsStateOf(window);
     if (message == WM_CTLCOLOREDIT && state != nullptr) {
         SetBkColor(dc, kPanelColor);
         return reinterpret_cast<LRESULT>(state->editBrush);
@@ -289,91 +276,12 @@ LRESULT OnControlColour(HWND window, UINT message, HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(brush);
 }
 
-// Mouse messages carry client coordinates as signed 16-bit halves.
-Point MessagePoint(LPARAM lParam) {
-    return Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-}
-
-// Hover changes repaint the caption and navigation bars only, without erasing.
-void InvalidateBars(HWND window, const SettingsState& state) {
-    RECT client = {};
-    GetClientRect(window, &client);
-    const SettingsMetrics m = SettingsMetricsForDpi(state.dpi);
-    const RECT bars = {0, 0, client.right, m.caption + m.navigation};
-    InvalidateRect(window, &bars, FALSE);
-}
-
-void OnMouseMove(HWND window, LPARAM lParam) {
-    SettingsState* state = StateOf(window);
-    if (state == nullptr) {
-        return;
-    }
-    const Point point = MessagePoint(lParam);
-    const int caption = HitTestCaptionButton(window, point);
-    const int tab = HitTestNavItem(window, point);
-    if (caption != state->hoveredCaptionButton || tab != state->hoveredNavItem) {
-        state->hoveredCaptionButton = caption;
-        state->hoveredNavItem = tab;
-        InvalidateBars(window, *state);
-    }
-    // Asked again on every move: the system forgets the request once it has sent WM_MOUSELEAVE.
-    TRACKMOUSEEVENT track = {};
-    track.cbSize = sizeof track;
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = window;
-    TrackMouseEvent(&track);
-}
-
-void OnMouseLeave(HWND window) {
-    SettingsState* state = StateOf(window);
-    if (state == nullptr || (state->hoveredNavItem == -1 && state->hoveredCaptionButton == 0)) {
-        return;
-    }
-    state->hoveredNavItem = -1;
-    state->hoveredCaptionButton = 0;
-    InvalidateBars(window, *state);
-}
-
-void OnLButtonDown(HWND window, LPARAM lParam) {
-    const Point point = MessagePoint(lParam);
-    const int caption = HitTestCaptionButton(window, point);
-    if (caption == kCloseBox) {
-        LogInfo(L"点击设置窗口关闭");
-        CancelSettings(window);
-        return;
-    }
-    if (caption == kMinimiseBox) {
-        // The language picked on the Language page stays in force until OK, Cancel or Close.
-        LogInfo(L"点击设置窗口最小化");
-        ShowWindow(window, SW_HIDE);
-        return;
-    }
-    SettingsState* state = StateOf(window);
-    if (state == nullptr) {
-        return;
-    }
-    if (point.y >= 0 && point.y < SettingsMetricsForDpi(state->dpi).caption) {
-        // The system drags the window by its drawn caption, from where the pointer is.
-        ReleaseCapture();
-        const DWORD at = GetMessagePos();
-        SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(at));
-        return;
-    }
-    const int tab = HitTestNavItem(window, point);
-    if (tab >= 0 && tab != static_cast<int>(state->page)) {
-        state->page = static_cast<SettingsPage>(tab);
-        LogInfo(L"设置页切换 page=%d", tab);
-        LayoutSettingsWindow(window, *state);
-        ApplySettingsTexts(window);
-    }
-}
-
 void OnDpiChanged(HWND window, LPARAM lParam) {
     if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
         SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (SettingsState* state = StateOf(window)) {
+    if (SettingsState* state = SettingsStateOf(window)) {
         LayoutSettingsWindow(window, *state);
     }
 }
@@ -399,24 +307,8 @@ SettingsState* GetSettingsState() {
     return settingsState;
 }
 
-int HitTestCaptionButton(HWND window, const Point& point) {
-    const SettingsState* state = StateOf(window);
-    if (state == nullptr) {
-        return 0;
-    }
-    RECT client = {};
-    GetClientRect(window, &client);
-    return CaptionBoxAt(client.right, state->dpi, point);
-}
-
-int HitTestNavItem(HWND window, const Point& point) {
-    const SettingsState* state = StateOf(window);
-    if (state == nullptr) {
-        return -1;
-    }
-    RECT client = {};
-    GetClientRect(window, &client);
-    return NavTabAt(client.right, state->dpi, point);
+SettingsState* SettingsStateOf(HWND window) {
+    return reinterpret_cast<SettingsState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 void ShowSettingsWindow() {
@@ -465,7 +357,7 @@ LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_ERASEBKGND:
         return OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
     case WM_SETCURSOR:
-        return OnSetCursor(window, message, wParam, lParam);
+        return OnSettingsSetCursor(window, message, wParam, lParam);
     case WM_DRAWITEM:
         DrawSettingsButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return 1;
@@ -492,13 +384,13 @@ LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         return OnControlColour(window, message, reinterpret_cast<HDC>(wParam),
                                reinterpret_cast<HWND>(lParam));
     case WM_MOUSEMOVE:
-        OnMouseMove(window, lParam);
+        OnSettingsMouseMove(window, lParam);
         return 0;
     case WM_MOUSELEAVE:
-        OnMouseLeave(window);
+        OnSettingsMouseLeave(window);
         return 0;
     case WM_LBUTTONDOWN:
-        OnLButtonDown(window, lParam);
+        OnSettingsLButtonDown(window, lParam);
         return 0;
     case WM_DPICHANGED:
         OnDpiChanged(window, lParam);
