@@ -16,6 +16,8 @@
 
 namespace {
 
+bool globalShortcutsSuspended = false;
+
 void UnregisterAllHotkeys() {
     // An identifier that was never registered is fine: the results are ignored.
     UnregisterHotKey(hostWindow, kRegionHotkeyId);
@@ -25,6 +27,8 @@ void UnregisterAllHotkeys() {
 
 void Quit() {
     LogInfo(L"退出 Korvel");
+    // Let go for good: a shortcut box that stops recording during the quit has nothing to resume.
+    globalShortcutsSuspended = false;
     UnregisterAllHotkeys();
     CloseAllPreviews();
     RemoveTray();
@@ -90,6 +94,24 @@ void ReregisterHotkeys() {
     if (!regionOk || !screenOk || !windowOk) {
         ShowTrayBalloon(GetText(48));
     }
+}
+
+void SuspendGlobalShortcuts() {
+    if (globalShortcutsSuspended) {
+        return;
+    }
+    globalShortcutsSuspended = true;
+    LogInfo(L"正在录制快捷键，暂停全局快捷键");
+    UnregisterAllHotkeys();
+}
+
+void ResumeGlobalShortcuts() {
+    if (!globalShortcutsSuspended) {
+        return;
+    }
+    globalShortcutsSuspended = false;
+    LogInfo(L"录制结束，恢复全局快捷键");
+    ReregisterHotkeys();
 }
 
 void OnHostCommand(int32_t command) {

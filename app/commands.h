@@ -25,5 +25,10 @@ bool RegisterShortcut(int id, const HotkeyBinding& binding, const wchar_t* name)
 // Unregisters 1..3 and registers the three configured bindings; one balloon 48 if any failed.
 void ReregisterHotkeys();
 void OnHostCommand(int32_t command);
+// While a shortcut box records, Korvel lets its own three shortcuts go, so that every combination reaches the
+// box. Resuming registers the configured ones again as ReregisterHotkeys does; once Quit has let them go
+// there is nothing to resume.
+void SuspendGlobalShortcuts();
+void ResumeGlobalShortcuts();
 // After a language change: toolbar, tray tooltip, previews, in that order.
 void RefreshLanguage();

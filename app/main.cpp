@@ -43,6 +43,13 @@ void HandOverToRunningInstance() {
     LogInfo(L"已有实例在运行，请求其打开设置");
     HWND running = FindWindowW(kHostWindowClass, kHostWindowTitle);
     if (running != nullptr) {
+        // The running instance may then bring its settings window to the front: only the foreground
+        // process (this one, just launched) can grant that.
+        DWORD runningProcess = 0;
+        GetWindowThreadProcessId(running, &runningProcess);
+        if (!AllowSetForegroundWindow(runningProcess != 0 ? runningProcess : ASFW_ANY)) {
+            LogError(L"AllowSetForegroundWindow 失败 err=%lu", GetLastError());
+        }
         PostMessageW(running, OpenSettingsMessage, 0, 0);
     } else {
         LogError(L"找不到已有实例窗口");

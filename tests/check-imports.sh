@@ -7,7 +7,7 @@ exe=$1
 if [ "${2:-}" = known-dlls ]; then
   allowed='^(KERNEL32|USER32|GDI32|SHELL32|ole32|OLEAUT32|ADVAPI32|msvcrt|SHLWAPI|COMDLG32|IMM32|PSAPI)\.dll$'
 else
-  allowed='^(KERNEL32|USER32|GDI32|gdiplus|SHELL32|ole32|OLEAUT32|COMCTL32|msvcrt|ADVAPI32|SHCORE|dwmapi|MSIMG32|comdlg32|UxTheme|VERSION)\.dll$'
+  allowed='^(KERNEL32|USER32|GDI32|gdiplus|SHELL32|ole32|OLEAUT32|COMCTL32|msvcrt|ADVAPI32|SHCORE|dwmapi|MSIMG32|comdlg32|UxTheme|VERSION|IMM32)\.dll$'
 fi
 status=0
 while read -r dll; do

@@ -249,6 +249,25 @@ void DragLeft(int fromX, int fromY, int toX, int toY) {
     PressButton(true, false);
 }
 
+void ClickAt(int x, int y, bool left) {
+    MovePointer(x, y);
+    PressButton(left, true);
+    PressButton(left, false);
+}
+
+void TypeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT inputs[2] = {};
+        inputs[0].type = INPUT_KEYBOARD;
+        inputs[0].ki.wScan = c;
+        inputs[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs[1] = inputs[0];
+        inputs[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, inputs, sizeof(INPUT));
+        Sleep(10);
+    }
+}
+
 void DoubleClickLeft(int x, int y) {
     MovePointer(x, y);
     INPUT inputs[4] = {};

@@ -29,6 +29,10 @@ void MovePointer(int x, int y);
 void PressButton(bool left, bool down);
 // A drag with the left button from one point to another, through a few steps.
 void DragLeft(int fromX, int fromY, int toX, int toY);
+// A click with the left or right button at a screen point.
+void ClickAt(int x, int y, bool left = true);
+// Types text as Unicode characters (KEYEVENTF_UNICODE), whatever the keyboard layout.
+void TypeText(const std::wstring& text);
 // Two quick left clicks at a point.
 void DoubleClickLeft(int x, int y);
 // Waits for a visible top-level window of the class; null when none came in time.

@@ -5,6 +5,7 @@
 
 #include "capture_fixture.h"
 #include "screen_probe.h"
+#include "support/message_box.h"
 
 namespace {
 
@@ -44,25 +45,6 @@ POINT ButtonCentre(HWND preview, int button) {
     return POINT{left + kButtonWidth / 2, r.top + kButtonHeight / 2};
 }
 
-// The text of a message box titled "KOR-VEL", once one is open; its static text child holds the message.
-std::wstring WaitForMessageBoxText(HWND* box, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if ((*box = FindWindowW(L"#32770", L"KOR-VEL")) != nullptr) {
-            std::wstring text;
-            HWND child = nullptr;
-            while ((child = FindWindowExW(*box, child, L"Static", nullptr)) != nullptr) {
-                wchar_t buffer[256] = {};
-                GetWindowTextW(child, buffer, 256);
-                if (buffer[0] != 0) {
-                    text = buffer;
-                }
-            }
-            return text;
-        }
-        Sleep(50);
-    } while (GetTickCount64() < deadline);
-    return {};
 }
 
 class PreviewE2ETest : public CaptureE2ETest {
@@ -188,10 +170,7 @@ TEST_F(PreviewE2ETest, ABusyClipboardIsReportedAndThePreviewStays) {
 
     ClickAt(ButtonCentre(preview, 3));
     EXPECT_TRUE(WaitForLogLine(L"[ERROR] 打开剪贴板失败 err=", 2000));
-    HWND box = nullptr;
-    EXPECT_EQ(WaitForMessageBoxText(&box, 3000), L"复制失败，剪贴板被占用。");
-    ASSERT_NE(box, nullptr);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(AnswerKorvelMessageBox(3000), L"复制失败，剪贴板被占用。");
     EXPECT_TRUE(WaitForNoVisibleWindow(L"#32770", 2000));
     EXPECT_TRUE(IsWindowVisible(preview));
 }

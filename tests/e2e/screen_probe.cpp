@@ -87,8 +87,6 @@ bool IsTopmost(HWND window) {
 }
 
 void ClickAt(POINT p) {
-    MovePointer(p.x, p.y);
-    PressButton(true, true);
-    PressButton(true, false);
-    Sleep(150);
+    ClickAt(p.x, p.y);
+    Sleep(150); // handled before the next step looks
 }

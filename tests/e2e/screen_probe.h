@@ -27,5 +27,5 @@ bool AnyPixelIn(const ScreenShot& shot, const RECT& area, uint32_t colour);
 
 RECT WindowRect(HWND window);
 bool IsTopmost(HWND window);
-// A left click at a screen point, like a person's.
+// A left click at a screen point, like a person's, given a moment to be handled.
 void ClickAt(POINT p);

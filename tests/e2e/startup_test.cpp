@@ -72,8 +72,14 @@ TEST_F(KorvelE2ETest, SecondLaunchHandsOverToTheRunningInstance) {
     ASSERT_TRUE(second.Start(SiblingProgram(L"Korvel.exe")));
     EXPECT_EQ(second.WaitForExit(10000), 0);
     EXPECT_TRUE(WaitForLogLine(L"[INFO] 已有实例在运行，请求其打开设置", 2000));
-    // The first instance received the hand-over and asked for its settings window.
-    EXPECT_TRUE(WaitForLogLine(L"ShowSettingsWindow", 5000));
+    // The first instance received the hand-over and brought its settings window to the front.
+    HWND settings = WaitForVisibleWindow(L"KorvelSettings", 5000);
+    ASSERT_NE(settings, nullptr);
+    for (int i = 0; i < 100 && GetForegroundWindow() != settings; ++i) {
+        Sleep(30);
+    }
+    EXPECT_EQ(GetForegroundWindow(), settings);
+    EXPECT_EQ(FindLogLine(ReadKorvelLog(), L"AllowSetForegroundWindow"), -1);
     EXPECT_TRUE(first.Running());
 
     EXPECT_EQ(QuitThroughTrayMenu(first), 0);

@@ -156,3 +156,23 @@ bool PlacePointer(int x, int y) {
     }
     return false;
 }
+
+bool PutTextOnClipboard(void* owner, const std::wstring& text) {
+    if (!OpenClipboard(static_cast<HWND>(owner))) {
+        return false;
+    }
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool placed = false;
+    if (memory != nullptr) {
+        memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!placed) {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+    return placed;
+}

@@ -50,6 +50,8 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 std::string ToUtf8(const std::wstring& text);
+// Puts text on the clipboard as CF_UNICODETEXT, with `owner` (may be null) as the clipboard's owner.
+bool PutTextOnClipboard(void* owner, const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 
 // A valid configuration record that does not depend on the machine's folders.
