@@ -45,8 +45,6 @@ POINT ButtonCentre(HWND preview, int button) {
     return POINT{left + kButtonWidth / 2, r.top + kButtonHeight / 2};
 }
 
-}
-
 class PreviewE2ETest : public CaptureE2ETest {
   protected:
     void SetUp() override {

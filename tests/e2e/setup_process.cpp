@@ -71,13 +71,6 @@ HWND WaitForMessageBoxOf(DWORD processId, const wchar_t* caption, DWORD timeoutM
     return nullptr;
 }
 
-std::wstring MessageBoxText(HWND box) {
-    // The text of a message box is its static control with the identifier 0xFFFF.
-    wchar_t text[512] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 512);
-    return text;
-}
-
 bool PressEnterOn(HWND box) {
     SetForegroundWindow(box);
     const ULONGLONG deadline = GetTickCount64() + 5000;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/message_box.h"
+
 // The classes of the visible top-level windows that belong to a process.
 std::vector<std::wstring> VisibleWindowClassesOf(DWORD processId);
 
@@ -18,8 +20,6 @@ SetupRun RunSetupToEnd(const std::wstring& program, const std::wstring& argument
 
 // A message box ("#32770") of the process with this caption, once it is visible; null when none came.
 HWND WaitForMessageBoxOf(DWORD processId, const wchar_t* caption, DWORD timeoutMs);
-// The text a message box shows.
-std::wstring MessageBoxText(HWND box);
 // Brings the box to the front and presses Enter on it, as a user would; true when it closed.
 bool PressEnterOn(HWND box);
 
