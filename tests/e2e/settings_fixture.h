@@ -11,6 +11,7 @@
 #include "e2e_fixture.h"
 #include "settings/settings_ids.h"
 #include "support/bitmap_pixels.h"
+#include "support/floatbar_probe.h"
 #include "support/message_box.h"
 
 class SettingsE2ETest : public KorvelE2ETest {
@@ -53,6 +54,22 @@ class SettingsE2ETest : public KorvelE2ETest {
     }
 
     HWND Child(int id) const { return GetDlgItem(settings_, id); }
+
+    // The floating toolbar, once it is there (configurations with the toolbar on show it at start).
+    static HWND Toolbar() { return WaitForVisibleWindow(L"KorvelFloatBar", 5000); }
+
+    // A press on toolbar button `index` (0 Capture, 1 Window, 2 Screen, 3 Settings, 4 Quit), laid out for the
+    // language Korvel runs in.
+    static void PressToolbarButton(int index, UiLanguage language) {
+        HWND bar = Toolbar();
+        const UiLanguage before = GetUiLanguage();
+        SetUiLanguage(static_cast<uint32_t>(language));
+        const Rect button = ExpectedFloatBarGeometry(96).buttonRects[index];
+        SetUiLanguage(static_cast<uint32_t>(before));
+        const RECT r = ScreenRect(bar);
+        ClickAt(r.left + (button.left + button.right) / 2, r.top + (button.top + button.bottom) / 2);
+        Sleep(150);
+    }
 
     static RECT ScreenRect(HWND window) {
         RECT r = {};

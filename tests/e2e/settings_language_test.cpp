@@ -25,6 +25,15 @@ HWND VisiblePreview() {
     return nullptr;
 }
 
+// The toolbar's width in a language, from its texts measured here.
+int ToolbarWidthIn(UiLanguage language) {
+    const UiLanguage before = GetUiLanguage();
+    SetUiLanguage(static_cast<uint32_t>(language));
+    const int width = ExpectedFloatBarGeometry(96).width;
+    SetUiLanguage(static_cast<uint32_t>(before));
+    return width;
+}
+
 constexpr wchar_t kPickerTitle[] = L"选择截图保存目录";
 
 HWND WaitForFolderPicker() {
@@ -40,7 +49,16 @@ HWND WaitForFolderPicker() {
 } // namespace
 
 TEST_F(SettingsE2ETest, EnglishSwitchesEverythingAtOnceCancelAndAltF4SwitchBackAndOkKeepsIt) {
-    ASSERT_NO_FATAL_FAILURE(StartWith(SampleConfig()));
+    AppConfig config = SampleConfig();
+    config.toolbar = true;
+    ASSERT_NO_FATAL_FAILURE(StartWith(config));
+    HWND bar = Toolbar();
+    ASSERT_NE(bar, nullptr);
+    const RECT barBefore = ScreenRect(bar);
+    const int chineseWidth = ToolbarWidthIn(UiLanguage::SimplifiedChinese);
+    const int englishWidth = ToolbarWidthIn(UiLanguage::English);
+    ASSERT_NE(chineseWidth, englishWidth);
+    EXPECT_EQ(barBefore.right - barBefore.left, chineseWidth);
     // A preview of a small region, away from where the settings window opens.
     PressShortcut(MOD_CONTROL | MOD_ALT, 'A');
     ASSERT_NE(WaitForVisibleWindow(L"KorvelOverlay", 5000), nullptr);
@@ -66,6 +84,10 @@ TEST_F(SettingsE2ETest, EnglishSwitchesEverythingAtOnceCancelAndAltF4SwitchBackA
     EXPECT_TRUE(WaitUntil([] { return TrayTooltipPresent(L"KOR-VEL"); }, 3000));
     EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(previewArea) != chinesePreview; }, 3000))
         << "the preview's buttons in English";
+    // The toolbar is laid out again for the English texts, from the same top-left corner.
+    EXPECT_EQ(ScreenRect(bar).right - ScreenRect(bar).left, englishWidth);
+    EXPECT_EQ(ScreenRect(bar).left, barBefore.left);
+    EXPECT_EQ(ScreenRect(bar).top, barBefore.top);
 
     ClickChild(kCancelButtonId);
     ASSERT_TRUE(WaitForLogLine(L"[INFO] 取消设置，恢复语言 0", 3000));
@@ -73,6 +95,8 @@ TEST_F(SettingsE2ETest, EnglishSwitchesEverythingAtOnceCancelAndAltF4SwitchBackA
     EXPECT_EQ(TitleOf(settings_), L"KOR-VEL 设置");
     EXPECT_TRUE(WaitUntil([] { return TrayTooltipPresent(L"KOR-VEL 截图"); }, 3000));
     EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(previewArea) == chinesePreview; }, 3000));
+    EXPECT_EQ(ScreenRect(bar).right - ScreenRect(bar).left, chineseWidth);
+    EXPECT_EQ(ScreenRect(bar).left, barBefore.left);
 
     // Alt+F4 closes like Cancel.
     ASSERT_NE(OpenFromTray(), nullptr);

@@ -142,7 +142,7 @@ TEST_F(RecordingOwnShortcutsTest, AShortcutTakenMeanwhileIsReportedWhenTheShortc
     EXPECT_TRUE(HeldElsewhere('F'));
 }
 
-TEST_F(RecordingOwnShortcutsTest, ACaptureFromTheTrayStillRunsAfterABoxStartedRecording) {
+TEST_F(RecordingOwnShortcutsTest, ACaptureFromTheTrayOrTheToolbarStillRunsAfterABoxStartedRecording) {
     ASSERT_NE(OpenFromTray(), nullptr);
     ClickChild(kRegionRecorderId);
     ASSERT_TRUE(WaitUntil(NoneHeld, 3000));
@@ -150,6 +150,19 @@ TEST_F(RecordingOwnShortcutsTest, ACaptureFromTheTrayStillRunsAfterABoxStartedRe
     ASSERT_NE(WaitForPopupMenu(5000), nullptr);
     PressKey(VK_DOWN); // the first item: Region
     PressKey(VK_RETURN);
+    EXPECT_TRUE(CancelOverlay());
+    EXPECT_TRUE(AllHeld());
+
+    // The same from the toolbar.
+    ASSERT_EQ(QuitThroughTrayMenu(korvel_), 0);
+    AppConfig config = SampleConfig();
+    config.saveDir = L"C:\\korvel-e2e\\own-shortcuts";
+    config.toolbar = true;
+    ASSERT_NO_FATAL_FAILURE(StartWith(config));
+    ASSERT_NE(OpenFromTray(), nullptr);
+    ClickChild(kRegionRecorderId);
+    ASSERT_TRUE(WaitUntil(NoneHeld, 3000));
+    PressToolbarButton(0, UiLanguage::SimplifiedChinese);
     EXPECT_TRUE(CancelOverlay());
     EXPECT_TRUE(AllHeld());
 }

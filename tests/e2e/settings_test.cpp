@@ -21,8 +21,10 @@ int CountVisibleSettingsWindows() {
 
 } // namespace
 
-TEST_F(SettingsE2ETest, OpensAsOneWindowFromTheTrayAndASecondLaunchAndQuitDestroysIt) {
-    ASSERT_NO_FATAL_FAILURE(StartWith(SampleConfig()));
+TEST_F(SettingsE2ETest, OpensAsOneWindowFromTheTrayASecondLaunchAndTheToolbarAndQuitDestroysIt) {
+    AppConfig config = SampleConfig();
+    config.toolbar = true;
+    ASSERT_NO_FATAL_FAILURE(StartWith(config));
     HWND first = OpenFromTray();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 3000));
@@ -41,6 +43,13 @@ TEST_F(SettingsE2ETest, OpensAsOneWindowFromTheTrayAndASecondLaunchAndQuitDestro
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(first) != FALSE; }, 5000));
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 3000));
     EXPECT_EQ(OpenFromTray(), first);
+    EXPECT_EQ(CountVisibleSettingsWindows(), 1);
+
+    // The toolbar's Settings button brings back the same window.
+    ClickChild(kCancelButtonId);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(first); }, 3000));
+    PressToolbarButton(3, UiLanguage::SimplifiedChinese);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(first) != FALSE; }, 5000));
     EXPECT_EQ(CountVisibleSettingsWindows(), 1);
 
     EXPECT_EQ(QuitThroughTrayMenu(korvel_), 0);
