@@ -1,3 +1,4 @@
+#include "base/paint_buffer.h"
 #include "capture/gdi_scope.h"
 #include "floatbar/floatbar_state.h"
 #include "text/texts.h"
@@ -59,26 +60,6 @@ void RenderFloatBar(HDC dc, const FloatBarState& state, int32_t width, int32_t h
     SetBkMode(dc, previousMode);
 }
 
-namespace {
-
-// Draws off screen and puts the result on the window in one copy, so that a hover change never shows the
-// capsule without its texts; false when no buffer could be made.
-bool RenderThroughBuffer(HDC dc, const FloatBarState& state, int32_t width, int32_t height) {
-    MemoryDC buffer(dc);
-    OwnedBitmap bitmap(buffer ? CreateCompatibleBitmap(dc, width, height) : nullptr);
-    if (bitmap.Get() == nullptr) {
-        return false;
-    }
-    SelectionScope selected(buffer.Get(), bitmap.Get());
-    if (!selected.Ok()) {
-        return false;
-    }
-    RenderFloatBar(buffer.Get(), state, width, height);
-    return BitBlt(dc, 0, 0, width, height, buffer.Get(), 0, 0, SRCCOPY) != FALSE;
-}
-
-} // namespace
-
 void PaintFloatBar(HWND window, FloatBarState& state) {
     PAINTSTRUCT paint = {};
     HDC dc = BeginPaint(window, &paint);
@@ -87,8 +68,10 @@ void PaintFloatBar(HWND window, FloatBarState& state) {
     }
     RECT client = {};
     GetClientRect(window, &client);
-    if (!RenderThroughBuffer(dc, state, client.right, client.bottom)) {
-        RenderFloatBar(dc, state, client.right, client.bottom);
+    {
+        // One copy to the window, so that a hover change never shows the capsule without its texts.
+        PaintBuffer buffer(dc, client);
+        RenderFloatBar(buffer.Dc(), state, client.right, client.bottom);
     }
     EndPaint(window, &paint);
 }

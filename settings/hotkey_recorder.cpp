@@ -5,7 +5,7 @@
 #include "app/commands.h"
 #include "config/hotkey_text.h"
 #include "log/log.h"
-#include "settings/paint_buffer.h"
+#include "base/paint_buffer.h"
 #include "settings/settings_palette.h"
 #include "settings/settings_rules.h"
 #include "text/texts.h"

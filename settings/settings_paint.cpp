@@ -4,7 +4,7 @@
 
 #include "capture/win_rect.h"
 #include "preview/preview_layout.h"
-#include "settings/paint_buffer.h"
+#include "base/paint_buffer.h"
 #include "settings/settings_layout.h"
 #include "settings/settings_palette.h"
 #include "settings/settings_state.h"

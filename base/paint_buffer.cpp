@@ -1,4 +1,4 @@
-#include "settings/paint_buffer.h"
+#include "base/paint_buffer.h"
 
 PaintBuffer::PaintBuffer(HDC target, const RECT& area) : target_(target), area_(area) {
     const int width = area.right - area.left;
