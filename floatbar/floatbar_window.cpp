@@ -1,6 +1,6 @@
 #include "base/dpi_scale.h"
+#include "base/window_drag.h"
 #include "base/window_helpers.h"
-#include "capture/win_rect.h"
 #include "floatbar/floatbar_state.h"
 #include "log/log.h"
 #include "text/font.h"
@@ -81,11 +81,7 @@ void OnSetCursor(HWND window, const FloatBarState& state) {
 
 void OnMouseMove(HWND window, FloatBarState& state, LPARAM lParam) {
     if (state.dragging) {
-        POINT pointer = {};
-        GetCursorPos(&pointer);
-        const int x = state.dragStartWindowRect.left + pointer.x - state.dragStartCursor.x;
-        const int y = state.dragStartWindowRect.top + pointer.y - state.dragStartCursor.y;
-        SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        FollowWindowDrag(window, state.dragStartCursor, state.dragStartWindowRect);
         return;
     }
     const int32_t hover = FloatBarHitTest(state, MessagePoint(lParam));
@@ -107,14 +103,8 @@ void OnLButtonDown(HWND window, FloatBarState& state, LPARAM lParam) {
         }
         return;
     }
-    POINT pointer = {};
-    GetCursorPos(&pointer);
-    RECT rect = {};
-    GetWindowRect(window, &rect);
     state.dragging = true;
-    state.dragStartCursor = Point{pointer.x, pointer.y};
-    state.dragStartWindowRect = FromWinRect(rect);
-    SetCapture(window);
+    BeginWindowDrag(window, state.dragStartCursor, state.dragStartWindowRect);
 }
 
 void OnLButtonUp(HWND window, FloatBarState& state) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/window_drag.h"
 #include "base/window_helpers.h"
-#include "capture/win_rect.h"
 #include "log/log.h"
 #include "preview/preview.h"
 #include "preview/preview_export.h"
@@ -50,14 +50,6 @@ void OnKeyDown(HWND window, WPARAM key) {
     DestroyWindow(window);
 }
 
-void DragTo(HWND window, const PreviewState& state) {
-    POINT pointer = {};
-    GetCursorPos(&pointer);
-    const int x = state.dragStartWindowRect.left + pointer.x - state.dragStartCursor.x;
-    const int y = state.dragStartWindowRect.top + pointer.y - state.dragStartCursor.y;
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void OnMouseMove(HWND window, LPARAM lParam) {
     PreviewState* state = StateOf(window);
     if (state == nullptr) {
@@ -75,19 +67,13 @@ void OnMouseMove(HWND window, LPARAM lParam) {
     track.hwndTrack = window;
     TrackMouseEvent(&track);
     if (state->dragging) {
-        DragTo(window, *state);
+        FollowWindowDrag(window, state->dragStartCursor, state->dragStartWindowRect);
     }
 }
 
 void StartDrag(HWND window, PreviewState& state) {
-    POINT pointer = {};
-    GetCursorPos(&pointer);
-    RECT rect = {};
-    GetWindowRect(window, &rect);
     state.dragging = true;
-    state.dragStartCursor = Point{pointer.x, pointer.y};
-    state.dragStartWindowRect = FromWinRect(rect);
-    SetCapture(window);
+    BeginWindowDrag(window, state.dragStartCursor, state.dragStartWindowRect);
 }
 
 void TogglePin(HWND window, PreviewState& state) {
