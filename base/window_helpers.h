@@ -16,3 +16,13 @@ template <typename State> State* WindowStateOf(HWND window) {
 inline Point MessagePoint(LPARAM lParam) {
     return Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
+
+// Asks for WM_MOUSELEAVE when the pointer leaves the window. Asked again on every move: the system forgets
+// the request once it has sent the message.
+inline void TrackMouseLeave(HWND window) {
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    TrackMouseEvent(&track);
+}

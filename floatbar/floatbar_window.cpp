@@ -35,15 +35,6 @@ void ApplyRoundedShape(HWND window, int32_t width, int32_t height, int32_t corne
     }
 }
 
-void TrackLeave(HWND window) {
-    // Asked again on every move: the system forgets the request once it has sent WM_MOUSELEAVE.
-    TRACKMOUSEEVENT track = {};
-    track.cbSize = sizeof track;
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = window;
-    TrackMouseEvent(&track);
-}
-
 void FreeState(HWND window, FloatBarState* state) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     if (state->font != nullptr) {
@@ -89,7 +80,7 @@ void OnMouseMove(HWND window, FloatBarState& state, LPARAM lParam) {
         state.hoverButton = hover;
         InvalidateRect(window, nullptr, FALSE);
     }
-    TrackLeave(window);
+    TrackMouseLeave(window);
 }
 
 void OnLButtonDown(HWND window, FloatBarState& state, LPARAM lParam) {

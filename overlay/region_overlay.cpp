@@ -1,5 +1,6 @@
 #include "overlay/region_overlay.h"
 
+#include "base/window_helpers.h"
 #include "capture/crop.h"
 #include "log/log.h"
 #include "overlay/overlay_paint.h"
@@ -17,7 +18,7 @@ Point CursorPosition() {
 }
 
 OverlayState* StateOf(HWND window) {
-    return reinterpret_cast<OverlayState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return WindowStateOf<OverlayState>(window);
 }
 
 HCURSOR CursorFor(const OverlayState& state) {

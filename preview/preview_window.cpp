@@ -60,12 +60,7 @@ void OnMouseMove(HWND window, LPARAM lParam) {
         state->hoverButton = hover;
         RenderPreview(window, *state);
     }
-    // Asked again on every move: the system forgets the request once it has sent WM_MOUSELEAVE.
-    TRACKMOUSEEVENT track = {};
-    track.cbSize = sizeof track;
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = window;
-    TrackMouseEvent(&track);
+    TrackMouseLeave(window);
     if (state->dragging) {
         FollowWindowDrag(window, state->dragStartCursor, state->dragStartWindowRect);
     }

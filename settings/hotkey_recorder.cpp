@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/commands.h"
+#include "base/window_helpers.h"
 #include "config/hotkey_text.h"
 #include "log/log.h"
 #include "base/paint_buffer.h"
@@ -16,7 +17,7 @@ namespace {
 constexpr int kTextInset = 10;
 
 RecorderSlot* SlotOf(HWND window) {
-    return reinterpret_cast<RecorderSlot*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return WindowStateOf<RecorderSlot>(window);
 }
 
 bool KeyDown(int vk) {

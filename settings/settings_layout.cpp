@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "preview/preview_layout.h"
+#include "base/dpi_scale.h"
 
 namespace {
 

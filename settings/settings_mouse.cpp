@@ -1,7 +1,6 @@
 #include "settings/settings_mouse.h"
 
-#include <windowsx.h>
-
+#include "base/window_helpers.h"
 #include "log/log.h"
 #include "settings/settings_apply.h"
 #include "settings/settings_controls.h"
@@ -9,11 +8,6 @@
 #include "settings/settings_state.h"
 
 namespace {
-
-// Mouse messages carry client coordinates as signed 16-bit halves.
-Point MessagePoint(LPARAM lParam) {
-    return Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-}
 
 // Hover changes repaint the caption and navigation bars only, without erasing.
 void InvalidateBars(HWND window, const SettingsState& state) {
@@ -68,12 +62,7 @@ void OnSettingsMouseMove(HWND window, LPARAM lParam) {
         state->hoveredNavItem = tab;
         InvalidateBars(window, *state);
     }
-    // Asked again on every move: the system forgets the request once it has sent WM_MOUSELEAVE.
-    TRACKMOUSEEVENT track = {};
-    track.cbSize = sizeof track;
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = window;
-    TrackMouseEvent(&track);
+    TrackMouseLeave(window);
 }
 
 void OnSettingsMouseLeave(HWND window) {

@@ -2,9 +2,10 @@
 
 #include <commctrl.h>
 
-#include "capture/win_rect.h"
-#include "preview/preview_layout.h"
+#include "base/dpi_scale.h"
 #include "base/paint_buffer.h"
+#include "base/window_helpers.h"
+#include "capture/win_rect.h"
 #include "settings/settings_layout.h"
 #include "settings/settings_palette.h"
 #include "settings/settings_state.h"
@@ -222,11 +223,7 @@ LRESULT CALLBACK ButtonHoverSubclassProc(HWND button, UINT message, WPARAM wPara
         }
     }
     if (message == WM_MOUSEMOVE) {
-        TRACKMOUSEEVENT track = {};
-        track.cbSize = sizeof track;
-        track.dwFlags = TME_LEAVE;
-        track.hwndTrack = button;
-        TrackMouseEvent(&track);
+        TrackMouseLeave(button);
     }
     return DefSubclassProc(button, message, wParam, lParam);
 }

@@ -3,9 +3,10 @@
 #include <commctrl.h>
 #include <dwmapi.h>
 
+#include "base/dpi_scale.h"
+#include "base/window_helpers.h"
 #include "capture/win_rect.h"
 #include "log/log.h"
-#include "preview/preview_layout.h"
 #include "settings/folder_picker.h"
 #include "settings/hotkey_recorder.h"
 #include "settings/settings_apply.h"
@@ -308,7 +309,7 @@ SettingsState* GetSettingsState() {
 }
 
 SettingsState* SettingsStateOf(HWND window) {
-    return reinterpret_cast<SettingsState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return WindowStateOf<SettingsState>(window);
 }
 
 void ShowSettingsWindow() {
