@@ -163,8 +163,16 @@ TEST_F(PreviewE2ETest, ABusyClipboardIsReportedAndThePreviewStays) {
     ASSERT_NE(preview, nullptr);
     ChildProcess holder;
     ASSERT_TRUE(holder.Start(SiblingProgram(L"clipboard_holder.exe")));
-    Sleep(400);
-    ASSERT_TRUE(holder.Running());
+    // Busy once this process can no longer open the clipboard either.
+    bool busy = false;
+    for (int i = 0; i < 250 && !busy; ++i) {
+        busy = !OpenClipboard(nullptr);
+        if (!busy) {
+            CloseClipboard();
+            Sleep(20);
+        }
+    }
+    ASSERT_TRUE(busy && holder.Running());
 
     ClickAt(ButtonCentre(preview, 3));
     EXPECT_TRUE(WaitForLogLine(L"[ERROR] 打开剪贴板失败 err=", 2000));
