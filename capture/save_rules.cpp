@@ -1,7 +1,13 @@
 #include "capture/save_rules.h"
 
-#include <cstdio>
-#include <cwchar>
+#include "base/decimal_text.h"
+
+namespace {
+
+// The longest name that the former 128-character buffer held; only an absurd extension comes near it.
+constexpr size_t kMaxFileNameChars = 127;
+
+} // namespace
 
 std::wstring TrimSaveFolder(const std::wstring& folder) {
     std::wstring trimmed = folder;
@@ -27,10 +33,20 @@ uint32_t ClampJpegQuality(int quality) {
 }
 
 std::wstring CaptureFileName(const LocalTimeStamp& time, const wchar_t* extension) {
-    // The runtime's own secure formatter, as the log uses: "%s" is a wide string under both toolchains.
-    wchar_t buffer[128] = {};
-    _snwprintf_s(buffer, 128, _TRUNCATE, L"Korvel_%04u%02u%02u_%02u%02u%02u_%03u.%s", time.year, time.month,
-                 time.day, time.hour, time.minute, time.second, time.milliseconds,
-                 extension != nullptr ? extension : L"");
-    return std::wstring(buffer);
+    std::wstring name = L"Korvel_";
+    AppendPaddedDecimal(name, time.year, 4);
+    AppendPaddedDecimal(name, time.month, 2);
+    AppendPaddedDecimal(name, time.day, 2);
+    name += L'_';
+    AppendPaddedDecimal(name, time.hour, 2);
+    AppendPaddedDecimal(name, time.minute, 2);
+    AppendPaddedDecimal(name, time.second, 2);
+    name += L'_';
+    AppendPaddedDecimal(name, time.milliseconds, 3);
+    name += L'.';
+    name += extension != nullptr ? extension : L"";
+    if (name.size() > kMaxFileNameChars) {
+        name.resize(kMaxFileNameChars);
+    }
+    return name;
 }

@@ -147,14 +147,7 @@ bool LoadConfigFrom(const std::wstring& path, AppConfig& out) {
     if (!ReadConfigBytes(path, bytes)) {
         return false;
     }
-    if (bytes.size() >= 3 && bytes.compare(0, 3, kUtf8Bom, 3) == 0) {
-        bytes.erase(0, 3);
-    }
-
-    // Keys missing from the file keep their defaults.
-    out = MakeDefaultConfig();
-    ApplyConfigText(out, DecodeUtf8(bytes));
-    ValidateConfig(out);
+    out = ConfigFromText(DecodeUtf8(WithoutUtf8Bom(bytes)));
 
     LogInfo(L"已读取配置 format=%d quality=%d path=%s toolbar=%d language=%d region=%s full=%s window=%s",
             static_cast<int>(out.format), out.jpegQuality, out.saveDir.c_str(), out.toolbar ? 1 : 0,

@@ -112,6 +112,21 @@ void ApplyConfigText(AppConfig& config, const std::wstring& text) {
     }
 }
 
+AppConfig ConfigFromText(const std::wstring& text) {
+    // Keys missing from the text keep their defaults.
+    AppConfig config = MakeDefaultConfig();
+    ApplyConfigText(config, text);
+    ValidateConfig(config);
+    return config;
+}
+
+std::string WithoutUtf8Bom(const std::string& bytes) {
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        return bytes.substr(3);
+    }
+    return bytes;
+}
+
 std::wstring SerializeConfig(const AppConfig& config) {
     std::wstring text;
     AppendBindingLines(text, L"region", config.region);

@@ -13,5 +13,9 @@ int32_t ParseIntOr(const std::wstring& text, int32_t fallback);
 void ApplyConfigKey(AppConfig& config, const std::wstring& key, const std::wstring& value);
 // Walks the decoded text line by line (LF or CR LF), skipping blanks and comments, logging lines without "=".
 void ApplyConfigText(AppConfig& config, const std::wstring& text);
+// What a decoded config.ini text gives: the defaults overlaid with its valid keys, validated.
+AppConfig ConfigFromText(const std::wstring& text);
+// The file's bytes without a leading UTF-8 byte-order mark (EF BB BF), which the file may or may not have.
+std::string WithoutUtf8Bom(const std::string& bytes);
 // The 14 lines in their fixed order, each ending in CR LF (no byte-order mark).
 std::wstring SerializeConfig(const AppConfig& config);

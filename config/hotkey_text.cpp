@@ -1,11 +1,7 @@
 #include "config/hotkey_text.h"
 
-#include <windows.h>
-
 namespace {
 
-constexpr TextId kTextNone = 14;
-constexpr int kKeyNameChars = 64;
 constexpr uint32_t kExtendedKeyBit = 0x01000000;
 
 struct ModifierPrefix {
@@ -45,15 +41,4 @@ int32_t KeyNameParam(uint32_t scanCode, uint32_t vk) {
         param |= kExtendedKeyBit;
     }
     return static_cast<int32_t>(param);
-}
-
-std::wstring DescribeHotkey(const HotkeyBinding& binding) {
-    if (!binding.enabled || binding.vk == 0) {
-        return GetText(kTextNone);
-    }
-    const UINT scanCode = MapVirtualKeyW(binding.vk, MAPVK_VK_TO_VSC);
-    wchar_t name[kKeyNameChars] = {};
-    const int length = GetKeyNameTextW(KeyNameParam(scanCode, binding.vk), name, kKeyNameChars);
-    const std::wstring keyName = length > 0 ? std::wstring(name) : L"VK" + std::to_wstring(binding.vk);
-    return ComposeHotkeyText(binding.mod, keyName);
 }

@@ -1,12 +1,22 @@
 #include "installer/setup_rules.h"
 
 #include <cwchar>
-#include <string.h>
 
 namespace {
 
+wchar_t AsciiLower(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// Folds only A..Z, as _wcsicmp does in the C locale the installer runs in; compared up to the first NUL
+// like it, so the answer is the same on every runtime.
 bool SameIgnoringCase(const std::wstring& a, const wchar_t* b) {
-    return _wcsicmp(a.c_str(), b) == 0;
+    const wchar_t* x = a.c_str();
+    while (*x != L'\0' && AsciiLower(*x) == AsciiLower(*b)) {
+        ++x;
+        ++b;
+    }
+    return AsciiLower(*x) == AsciiLower(*b);
 }
 
 } // namespace

@@ -4,11 +4,11 @@
 
 #include <share.h>
 
-#include <cstdarg>
 #include <cstdio>
 
 #include "log/data_folder.h"
 #include "log/log_format.h"
+#include "log/log_output.h"
 
 namespace {
 
@@ -16,9 +16,6 @@ namespace {
 // InitLog, and until then lines reach only the debugger output.
 std::wstring logPath;
 bool logReady = false;
-
-LogListener logListener = nullptr;
-void* logListenerContext = nullptr;
 
 const unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
 
@@ -42,11 +39,6 @@ void AppendToLogFile(const std::wstring& line) {
         }
     }
     fclose(file);
-}
-
-void WriteFormatted(const wchar_t* level, const wchar_t* format, va_list args) {
-    const std::wstring message = FormatLogMessage(format, args);
-    WriteLogLine(level, message.c_str());
 }
 
 } // namespace
@@ -74,21 +66,7 @@ void InitLogInFolder(const std::wstring& folder) {
     LogInfo(L"日志初始化 path=%s", logPath.c_str());
 }
 
-void LogInfo(const wchar_t* format, ...) {
-    va_list args;
-    va_start(args, format);
-    WriteFormatted(L"INFO", format, args);
-    va_end(args);
-}
-
-void LogError(const wchar_t* format, ...) {
-    va_list args;
-    va_start(args, format);
-    WriteFormatted(L"ERROR", format, args);
-    va_end(args);
-}
-
-void WriteLogLine(const wchar_t* level, const wchar_t* message) {
+LogTime CurrentLogTime() {
     SYSTEMTIME now = {};
     GetLocalTime(&now);
     LogTime time;
@@ -98,12 +76,12 @@ void WriteLogLine(const wchar_t* level, const wchar_t* message) {
     time.hour = now.wHour;
     time.minute = now.wMinute;
     time.second = now.wSecond;
-    const std::wstring line = FormatLogLine(time, level, message);
+    return time;
+}
 
+void OutputLogLine(const std::wstring& line) {
+    // Every line reaches the debugger, also before InitLog and when the file cannot be written.
     OutputDebugStringW(line.c_str());
-    if (logListener != nullptr) {
-        logListener(line, logListenerContext);
-    }
     if (!logReady || logPath.empty()) {
         return;
     }
@@ -112,11 +90,6 @@ void WriteLogLine(const wchar_t* level, const wchar_t* message) {
 
 const std::wstring& GetLogPath() {
     return logPath;
-}
-
-void SetLogListener(LogListener listener, void* context) {
-    logListener = listener;
-    logListenerContext = context;
 }
 
 void ResetLogForTesting() {

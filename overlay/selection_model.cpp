@@ -1,6 +1,7 @@
 #include "overlay/selection_model.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "log/log.h"
 
@@ -20,14 +21,28 @@ bool Within(int32_t value, int32_t low, int32_t high) {
     return static_cast<int64_t>(low) - kGrabBand <= v && v <= static_cast<int64_t>(high) + kGrabBand;
 }
 
+// Sides in 64 bits: on bounds wider or taller than 2^31 pixels a 32-bit difference would wrap.
+int64_t Side(int32_t low, int32_t high) {
+    return static_cast<int64_t>(high) - static_cast<int64_t>(low);
+}
+
+// An edge moved by a drag, in 64 bits and then held in the 32-bit range; the clamp into the bounds follows,
+// and gives what an exact sum would, since the bounds lie inside that range.
+int32_t MovedEdge(int32_t edge, int64_t delta) {
+    return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(edge) + delta,
+                                                    std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
 bool PointInside(const Rect& r, const Point& p) {
     return r.left <= p.x && p.x < r.right && r.top <= p.y && p.y < r.bottom;
 }
 
 // A selection too small to be worth a picture can be adjusted but not confirmed.
 bool IsConfirmable(const SelectionState& state) {
-    return state.hasSelection && state.selection.Width() >= kMinConfirmSide &&
-           state.selection.Height() >= kMinConfirmSide;
+    const Rect& s = state.selection;
+    return state.hasSelection && Side(s.left, s.right) >= kMinConfirmSide &&
+           Side(s.top, s.bottom) >= kMinConfirmSide;
 }
 
 } // namespace
@@ -97,37 +112,37 @@ void UpdateDrag(SelectionState& state, const Point& pointer) {
     } else {
         // Computed from the rectangle and the pointer of the press, never from the previous move, so a
         // pointer that wanders outside the bounds and comes back loses nothing.
-        const int32_t dx = pointer.x - state.dragStartPoint.x;
-        const int32_t dy = pointer.y - state.dragStartPoint.y;
+        const int64_t dx = static_cast<int64_t>(pointer.x) - state.dragStartPoint.x;
+        const int64_t dy = static_cast<int64_t>(pointer.y) - state.dragStartPoint.y;
         Rect r = state.dragStartRect;
         switch (state.dragKind) {
         case DragKind::LeftEdge:
-            r.left += dx;
+            r.left = MovedEdge(r.left, dx);
             break;
         case DragKind::RightEdge:
-            r.right += dx;
+            r.right = MovedEdge(r.right, dx);
             break;
         case DragKind::TopEdge:
-            r.top += dy;
+            r.top = MovedEdge(r.top, dy);
             break;
         case DragKind::BottomEdge:
-            r.bottom += dy;
+            r.bottom = MovedEdge(r.bottom, dy);
             break;
         case DragKind::TopLeft:
-            r.left += dx;
-            r.top += dy;
+            r.left = MovedEdge(r.left, dx);
+            r.top = MovedEdge(r.top, dy);
             break;
         case DragKind::TopRight:
-            r.right += dx;
-            r.top += dy;
+            r.right = MovedEdge(r.right, dx);
+            r.top = MovedEdge(r.top, dy);
             break;
         case DragKind::BottomLeft:
-            r.left += dx;
-            r.bottom += dy;
+            r.left = MovedEdge(r.left, dx);
+            r.bottom = MovedEdge(r.bottom, dy);
             break;
         case DragKind::BottomRight:
-            r.right += dx;
-            r.bottom += dy;
+            r.right = MovedEdge(r.right, dx);
+            r.bottom = MovedEdge(r.bottom, dy);
             break;
         default:
             break;
@@ -224,7 +239,7 @@ EventEffects OnLeftButtonUp(SelectionState& state, const Point& p) {
     UpdateDrag(state, p);
     const Rect& s = state.selection;
     if (state.dragKind == DragKind::NewRect &&
-        (s.Width() < kMinConfirmSide || s.Height() < kMinConfirmSide)) {
+        (Side(s.left, s.right) < kMinConfirmSide || Side(s.top, s.bottom) < kMinConfirmSide)) {
         // A click, or a drag too short either way, leaves no selection.
         state.hasSelection = false;
     } else {
@@ -245,8 +260,10 @@ EventEffects OnLeftDoubleClick(SelectionState& state, const Point& p) {
         return effects;
     }
     const Rect& s = state.selection;
-    LogInfo(L"双击 pos=(%d,%d) hasSelection=%d size=%dx%d", p.x, p.y, state.hasSelection ? 1 : 0, s.Width(),
-            s.Height());
+    const long long width = Side(s.left, s.right);
+    const long long height = Side(s.top, s.bottom);
+    LogInfo(L"双击 pos=(%d,%d) hasSelection=%d size=%lldx%lld", p.x, p.y, state.hasSelection ? 1 : 0, width,
+            height);
     if (IsConfirmable(state)) {
         LogInfo(L"双击确认选区 rect=(%d,%d,%d,%d)", s.left, s.top, s.right, s.bottom);
         effects.finish = OverlayFinish::Confirm;

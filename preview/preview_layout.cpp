@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace {
 
@@ -66,13 +67,13 @@ DisplaySize FitPreviewImage(int32_t imageWidth, int32_t imageHeight, const Rect&
     return size;
 }
 
-PreviewLayout ComputePreviewLayout(const PreviewState& state) {
-    const int32_t s = state.shadowSize;
-    const int32_t t = state.buttonHeight;
-    const int32_t bw = state.buttonWidth;
-    const int32_t g = state.buttonGap;
-    const int32_t dw = state.displayWidth;
-    const int32_t dh = state.displayHeight;
+PreviewLayout ComputePreviewLayout(const PreviewSizes& sizes) {
+    const int32_t s = sizes.shadowSize;
+    const int32_t t = sizes.buttonHeight;
+    const int32_t bw = sizes.buttonWidth;
+    const int32_t g = sizes.buttonGap;
+    const int32_t dw = sizes.displayWidth;
+    const int32_t dh = sizes.displayHeight;
     const int32_t rowWidth = kPreviewButtonCount * bw + (kPreviewButtonCount - 1) * g;
     // A picture narrower than the button row moves right, so that it stays right-aligned under the row.
     const int32_t extra = std::max(0, rowWidth - dw);
@@ -125,7 +126,7 @@ void DrawPreviewShadow(uint8_t* pixels, int32_t stride, int32_t width, int32_t h
     const int32_t yEnd = std::min(height, rect.bottom + shadowSize);
     for (int32_t y = std::max(0, rect.top - shadowSize); y < yEnd; ++y) {
         const int32_t dy = DistanceOutside(y, rect.top, rect.bottom);
-        uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * stride;
+        uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * stride;
         for (int32_t x = std::max(0, rect.left - shadowSize); x < xEnd; ++x) {
             const int32_t dx = DistanceOutside(x, rect.left, rect.right);
             if (dx == 0 && dy == 0) {
@@ -135,7 +136,7 @@ void DrawPreviewShadow(uint8_t* pixels, int32_t stride, int32_t width, int32_t h
                 continue; // beyond the rounded corner
             }
             // Black, so its premultiplied colour is black too.
-            uint8_t* pixel = row + static_cast<ptrdiff_t>(x) * 4;
+            uint8_t* pixel = row + static_cast<std::ptrdiff_t>(x) * 4;
             pixel[0] = 0;
             pixel[1] = 0;
             pixel[2] = 0;
@@ -149,9 +150,9 @@ void MakeRectOpaque(uint8_t* pixels, int32_t stride, const Rect& rect) {
         return;
     }
     for (int32_t y = std::max(0, rect.top); y < rect.bottom; ++y) {
-        uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * stride;
+        uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * stride;
         for (int32_t x = std::max(0, rect.left); x < rect.right; ++x) {
-            row[static_cast<ptrdiff_t>(x) * 4 + 3] = 255;
+            row[static_cast<std::ptrdiff_t>(x) * 4 + 3] = 255;
         }
     }
 }

@@ -1,11 +1,32 @@
 #pragma once
 // Preview geometry and pixels, free of Win32 calls: sizes for a DPI, the fit into the work area, the window
 // layout and place, the shadow and the opaque areas of the layered image.
+#include <array>
 #include <cstdint>
 
 #include "base/dpi_scale.h"
 #include "capture/rect.h"
-#include "preview/preview_state.h"
+
+enum class PreviewButton : int32_t { Pin = 0, Save = 1, Close = 2, Copy = 3 };
+constexpr int kPreviewButtonCount = 4;
+
+// The sizes of one preview in pixels for its DPI; the window's state record holds them.
+struct PreviewSizes {
+    int32_t displayWidth = 0; // the picture as shown, at least 1
+    int32_t displayHeight = 0;
+    int32_t shadowSize = 0;   // S
+    int32_t buttonHeight = 0; // T
+    int32_t buttonWidth = 0;  // BW, common to the four buttons
+    int32_t buttonGap = 0;    // G
+};
+
+// Computed from the sizes, never stored; window coordinates.
+struct PreviewLayout {
+    int32_t windowWidth = 0;
+    int32_t windowHeight = 0;
+    Rect imageRect;
+    std::array<Rect, kPreviewButtonCount> buttonRects;
+};
 
 struct PreviewMetrics {
     int32_t shadowSize = 0;          // S: 18 at 96 DPI
@@ -25,7 +46,7 @@ struct DisplaySize {
 DisplaySize FitPreviewImage(int32_t imageWidth, int32_t imageHeight, const Rect& workArea, int32_t shadowSize,
                             int32_t buttonHeight);
 
-PreviewLayout ComputePreviewLayout(const PreviewState& state);
+PreviewLayout ComputePreviewLayout(const PreviewSizes& sizes);
 
 // The window's top-left: the picture over the captured area, pulled back into the work area at the right and
 // bottom, then at the left and top.

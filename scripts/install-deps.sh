@@ -6,6 +6,7 @@ packages=(
   cmake make
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   googletest
+  clang libclang-rt-dev llvm
   wine wine64
   xvfb xauth
   imagemagick

@@ -5,35 +5,6 @@
 
 #include <cwchar>
 
-#include "config/config_text.h"
-#include "log/log.h"
-
-CapturedLog::CapturedLog() {
-    SetLogListener(&CapturedLog::OnLine, this);
-}
-
-CapturedLog::~CapturedLog() {
-    SetLogListener(nullptr, nullptr);
-}
-
-void CapturedLog::OnLine(const std::wstring& line, void* context) {
-    static_cast<CapturedLog*>(context)->lines_.push_back(line);
-}
-
-bool CapturedLog::Contains(const std::wstring& part) const {
-    return Count(part) > 0;
-}
-
-int CapturedLog::Count(const std::wstring& part) const {
-    int count = 0;
-    for (const std::wstring& line : lines_) {
-        if (line.find(part) != std::wstring::npos) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, base);
@@ -95,45 +66,6 @@ bool FileExists(const std::wstring& path) {
 bool DirectoryExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                        nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-
-AppConfig SampleConfig() {
-    AppConfig config;
-    config.region = {kModControl | kModAlt, 0x41, true};
-    config.full = {kModControl | kModAlt, 0x46, true};
-    config.window = {kModControl | kModAlt, 0x57, true};
-    config.format = ImageFormat::Png;
-    config.jpegQuality = 90;
-    config.saveDir = L"D:\\shots";
-    config.toolbar = false;
-    config.language = UiLanguage::SimplifiedChinese;
-    return config;
-}
-
-std::wstring Fields(const AppConfig& config) {
-    return SerializeConfig(config);
 }
 
 // Puts the pointer at a screen point and waits until GetCursorPos keeps reporting it. In a Wine virtual

@@ -70,6 +70,14 @@ TEST(LogFormatLineTest, EmptyMessageStillEndsTheLine) {
     EXPECT_EQ(L"2024-05-01 09:03:07 [INFO] \r\n", FormatLogLine(MakeTime(2024, 5, 1, 9, 3, 7), L"INFO", L""));
 }
 
+TEST(LogFormatLineTest, LineBreaksInsideTheMessageBecomeSpaces) {
+    // A config.ini line with a stray CR, logged as it stood, would otherwise split one event over lines.
+    EXPECT_EQ(L"2024-05-01 09:03:07 [ERROR] 配置行  缺少 等号 \r\n",
+              FormatLogLine(MakeTime(2024, 5, 1, 9, 3, 7), L"ERROR", L"配置行\r\n缺少\n等号\r"));
+    EXPECT_EQ(L"2024-05-01 09:03:07 [IN FO] a b\r\n",
+              FormatLogLine(MakeTime(2024, 5, 1, 9, 3, 7), L"IN\nFO", L"a\rb"));
+}
+
 TEST(LogFormatLineTest, OverlongMessageKeepsTheLineEnd) {
     // Only a message that skipped the 3071-character cut can reach this; the line must still end in CR LF
     // so the next line does not run into it.
@@ -107,6 +115,16 @@ TEST(LogFormatMessageTest, PointerIsUpperCaseHexPaddedToPointerWidth) {
     std::wstring expected(sizeof(void*) * 2 - 6, L'0');
     expected += L"12ABCD";
     EXPECT_EQ(L"hwnd=" + expected, Format(L"hwnd=%p", pointer));
+}
+
+TEST(LogFormatMessageTest, TextWidthsAndNarrowArgumentsFollowTheMicrosoftRules) {
+    EXPECT_EQ(L"[   ab|cd   ]", Format(L"[%5s|%-5s]", L"ab", L"cd"));
+    EXPECT_EQ(L"abc", Format(L"%.3s", L"abcdef"));
+    EXPECT_EQ(L"narrow narrow", Format(L"%hs %S", "narrow", "narrow"));
+    EXPECT_EQ(L"éx", Format(L"%c%c", L'é', L'x'));
+    EXPECT_EQ(L"(null)", Format(L"%s", static_cast<const wchar_t*>(nullptr)));
+    EXPECT_EQ(L"   42|42   |00042|-5000000000", Format(L"%5d|%-5d|%05d|%I64d", 42, 42, 42, -5000000000LL));
+    EXPECT_EQ(L"100%", Format(L"%d%%", 100));
 }
 
 TEST(LogFormatMessageTest, PercentSignsInArgumentsAreNotFormatted) {

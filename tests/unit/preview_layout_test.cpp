@@ -16,12 +16,11 @@ std::string Text(const Rect& r) {
 
 constexpr Rect kWorkArea{0, 0, 1920, 1040}; // a 1920 x 1080 monitor with a 40-pixel taskbar at the bottom
 
-// The state of a picture shown at the given size on a 96-DPI monitor with 56-pixel buttons.
-PreviewState StateAt96(int32_t displayWidth, int32_t displayHeight) {
-    PreviewState state;
+// The sizes of a picture shown at the given size on a 96-DPI monitor with 56-pixel buttons.
+PreviewSizes StateAt96(int32_t displayWidth, int32_t displayHeight) {
+    PreviewSizes state;
     state.displayWidth = displayWidth;
     state.displayHeight = displayHeight;
-    state.dpi = 96;
     state.shadowSize = 18;
     state.buttonHeight = 28;
     state.buttonGap = 6;
@@ -200,9 +199,8 @@ TEST(PreviewLayout, PlacementKeepsTheWindowInTheWorkArea) {
 }
 
 TEST(PreviewLayout, LayoutAtHigherDpiUsesScaledSizes) {
-    PreviewState state = StateAt96(200, 100);
+    PreviewSizes state = StateAt96(200, 100);
     const PreviewMetrics m = PreviewMetricsForDpi(144);
-    state.dpi = 144;
     state.shadowSize = m.shadowSize;
     state.buttonHeight = m.buttonHeight;
     state.buttonGap = m.buttonGap;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <ostream>
 #include <string>
 
@@ -434,6 +436,34 @@ TEST(SelectionDrag, PointerWanderingOutsideAndBackLosesNothing) {
     EXPECT_EQ((Rect{-1920, -200, -1000, 0}), drawing.selection);
     OnPointerMoved(drawing, {-900, 40});
     EXPECT_EQ((Rect{-1000, 0, -900, 40}), drawing.selection);
+}
+
+// Bounds more than 2^31 pixels across, as the fuzzer first drew them: sides and drags taken in 32 bits
+// wrapped, dropped a large selection as "too small" and moved a dragged edge to the wrong side.
+TEST(SelectionDrag, BoundsWiderThanTheSignedRangeNeitherWrapNorDropTheSelection) {
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    const Rect huge = {kMin, -2088533117, kMax, 740308198};
+
+    CapturedLog log;
+    SelectionState state = EmptyState(huge);
+    Drag(state, {-2000000000, -2000000000}, {2000000000, 700000000});
+    EXPECT_TRUE(state.hasSelection);
+    EXPECT_EQ((Rect{-2000000000, -2000000000, 2000000000, 700000000}), state.selection);
+    EXPECT_TRUE(log.Contains(L"选区可调整 rect=(-2000000000,-2000000000,2000000000,700000000) kind=1"));
+    OnLeftDoubleClick(state, {0, 0});
+    EXPECT_TRUE(log.Contains(L"双击 pos=(0,0) hasSelection=1 size=4000000000x2700000000"));
+    EXPECT_EQ(OverlayFinish::Confirm, OnKeyDown(state, 13).finish);
+
+    // The right edge dragged four billion pixels to the left flips past the left edge.
+    SelectionState resizing =
+        ResizingState({-100, 0, 2000000000, 100}, DragKind::RightEdge, {2000000000, 50}, huge);
+    OnPointerMoved(resizing, {-2000000000, 50});
+    EXPECT_EQ((Rect{-2000000000, 0, -100, 100}), resizing.selection);
+    OnPointerMoved(resizing, {kMax, 50});
+    EXPECT_EQ((Rect{-100, 0, kMax, 100}), resizing.selection);
+    OnPointerMoved(resizing, {kMin, 50});
+    EXPECT_EQ((Rect{kMin, 0, -100, 100}), resizing.selection);
 }
 
 TEST(SelectionCursor, ShapeFollowsTheDragOrWhatThePointerWouldGrab) {
