@@ -10,6 +10,12 @@
 std::vector<std::wstring> VisibleBalloons();
 // True when some tooltip on the desktop (the notification area's icon tips among them) has this text.
 bool TrayTooltipPresent(const std::wstring& text);
+// How many tooltips have this text. Wine's notification area keeps the tip window of an icon that was
+// removed, so a count that grows shows an icon added with this tip, and nothing else.
+int TrayTooltipCount(const std::wstring& text);
+// Whether the notification area holds icon 1 of this window: a modification that changes nothing succeeds
+// only for an icon it knows.
+bool TrayIconRegistered(HWND owner);
 // Waits for a balloon whose text equals `text`; true when it came in time.
 bool WaitForBalloon(const std::wstring& text, DWORD timeoutMs);
 

@@ -229,3 +229,25 @@ TEST_F(PreviewE2ETest, SaveAsWithAPngNameWritesPngWhileTheJpegFilterIsSelected) 
     EXPECT_EQ(image.height, 100);
     EXPECT_TRUE(IsWindow(preview));
 }
+
+TEST_F(PreviewE2ETest, QuitFromTheTrayWhileSaveAsIsOpenEndsWithZeroAndLeavesNoWindow) {
+    HWND preview = CaptureRegion(500, 300, 700, 400);
+    ASSERT_NE(preview, nullptr);
+    ClickAt(ButtonCentre(preview, 1));
+    HWND dialog = WaitForVisibleWindow(L"#32770", 5000);
+    ASSERT_NE(dialog, nullptr);
+    Sleep(300);
+
+    // The dialog's own loop hands the tray's message on; Quit closes the preview that owns the dialog.
+    EXPECT_EQ(QuitThroughTrayMenu(korvel_), 0);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_FALSE(IsWindow(preview));
+    const std::vector<std::wstring> lines = ReadKorvelLog();
+    const int quitting = FindLogLine(lines, L"[INFO] 退出 Korvel");
+    ASSERT_GE(quitting, 0);
+    // The dialog ended with its owner, which counts as a cancel; nothing was saved.
+    EXPECT_GT(FindLogLine(lines, L"[INFO] 取消另存为 hwnd=", quitting), quitting);
+    EXPECT_EQ(FindLogLine(lines, L"另存为成功"), -1);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find(L"[INFO] 进程退出"), std::wstring::npos);
+}
