@@ -31,19 +31,15 @@ std::vector<std::wstring> PicturesIn(const std::wstring& folder) {
     return pictures;
 }
 
-int VisiblePreviewCount() {
-    int count = 0;
+std::vector<HWND> VisiblePreviews() {
+    std::vector<HWND> previews;
     HWND window = nullptr;
     while ((window = FindWindowExW(nullptr, window, L"KorvelPreview", nullptr)) != nullptr) {
-        count += IsWindowVisible(window) ? 1 : 0;
+        if (IsWindowVisible(window)) {
+            previews.push_back(window);
+        }
     }
-    return count;
-}
-
-bool IsPreview(HWND window) {
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    return wcscmp(className, L"KorvelPreview") == 0;
+    return previews;
 }
 
 BOOL CALLBACK CountWindowOfProcess(HWND window, LPARAM context) {
@@ -80,16 +76,22 @@ TEST_F(CaptureE2ETest, ALogHeldOpenElsewhereKeepsOrLosesItsLinesAndCapturesGoOn)
     size_t pictures = 0;
     for (const auto& holder : holders) {
         SCOPED_TRACE(holder.holder);
-        const int previews = VisiblePreviewCount();
+        const std::vector<HWND> previews = VisiblePreviews();
         HANDLE held = CreateFileW(KorvelLogPath().c_str(), GENERIC_READ | GENERIC_WRITE, holder.share,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
-        // The capture goes on as ever: its picture is written and its preview opens, which happens only after
-        // the line about the saved file has been tried.
+        // The capture goes on as ever: its picture is written and a new preview comes to the front, which
+        // happens only after the line about the saved file has been tried.
         const bool saved = WaitUntil([&] { return PicturesIn(folder_).size() > pictures; }, 10000);
-        const bool shown = WaitUntil([&] { return VisiblePreviewCount() > previews; }, 5000) &&
-                           WaitUntil([] { return IsPreview(GetForegroundWindow()); }, 3000);
+        const bool shown = WaitUntil(
+            [&] {
+                HWND front = GetForegroundWindow();
+                const std::vector<HWND> now = VisiblePreviews();
+                return std::count(now.begin(), now.end(), front) == 1 &&
+                       std::count(previews.begin(), previews.end(), front) == 0;
+            },
+            5000);
         CloseHandle(held);
         ASSERT_TRUE(saved);
         EXPECT_TRUE(shown);
