@@ -291,6 +291,17 @@ void DoubleClickLeft(int x, int y) {
     Sleep(100);
 }
 
+std::vector<HWND> VisibleWindows(const wchar_t* className) {
+    std::vector<HWND> windows;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+        if (IsWindowVisible(window)) {
+            windows.push_back(window);
+        }
+    }
+    return windows;
+}
+
 HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {

@@ -41,6 +41,8 @@ void ClickAt(int x, int y, bool left = true);
 void TypeText(const std::wstring& text);
 // Two quick left clicks at a point.
 void DoubleClickLeft(int x, int y);
+// The visible top-level windows of a class, now.
+std::vector<HWND> VisibleWindows(const wchar_t* className);
 // Waits for a visible top-level window of the class; null when none came in time.
 HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs);
 // True when no visible window of the class is left after `timeoutMs`.

