@@ -27,17 +27,7 @@ void UnregisterAllHotkeys() {
 
 void Quit() {
     LogInfo(L"退出 Korvel");
-    // Let go for good: a shortcut box that stops recording during the quit has nothing to resume.
-    globalShortcutsSuspended = false;
-    UnregisterAllHotkeys();
-    CloseAllPreviews();
-    RemoveTray();
-    DestroyFloatBar();
-    DestroySettingsWindow();
-    // Its WM_DESTROY posts the quit message that ends the main loop with exit code 0.
-    if (hostWindow != nullptr && IsWindow(hostWindow)) {
-        DestroyWindow(hostWindow);
-    }
+    TearDownInterface();
 }
 
 void ToggleToolbar() {
@@ -112,6 +102,20 @@ void ResumeGlobalShortcuts() {
     globalShortcutsSuspended = false;
     LogInfo(L"录制结束，恢复全局快捷键");
     ReregisterHotkeys();
+}
+
+void TearDownInterface() {
+    // Let go for good: a shortcut box that stops recording during the quit has nothing to resume.
+    globalShortcutsSuspended = false;
+    UnregisterAllHotkeys();
+    CloseAllPreviews();
+    RemoveTray();
+    DestroyFloatBar();
+    DestroySettingsWindow();
+    // Its WM_DESTROY posts the quit message that ends the main loop with exit code 0.
+    if (hostWindow != nullptr && IsWindow(hostWindow)) {
+        DestroyWindow(hostWindow);
+    }
 }
 
 void OnHostCommand(int32_t command) {

@@ -25,6 +25,10 @@ bool RegisterShortcut(int id, const HotkeyBinding& binding, const wchar_t* name)
 // Unregisters 1..3 and registers the three configured bindings; one balloon 48 if any failed.
 void ReregisterHotkeys();
 void OnHostCommand(int32_t command);
+// Lets the shortcuts go and takes down the previews, the tray icon, the toolbar, the settings window and the
+// host window, in that order. Quit does it; the entry point does it again once the main loop has ended, for
+// a quit request that came another way (a WM_QUIT posted from outside), and after a Quit finds nothing left.
+void TearDownInterface();
 // While a shortcut box records, Korvel lets its own three shortcuts go, so that every combination reaches the
 // box. Resuming registers the configured ones again as ReregisterHotkeys does; once Quit has let them go
 // there is nothing to resume.

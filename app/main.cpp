@@ -186,6 +186,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
 
     const WPARAM exitCode = RunMessageLoop();
+    // Without this, a loop ended by a quit message from outside would leave the icon in the notification
+    // area until the pointer passed over it.
+    TearDownInterface();
 
     StopGdiplus();
     if (comStarted) {

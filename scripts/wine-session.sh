@@ -53,6 +53,9 @@ wine_session_map_fonts() {
 wine_session_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then
     wineserver -k >/dev/null 2>&1 || true
+    # A test that makes config.ini immutable undoes it itself; this covers a test program that was killed
+    # meanwhile, so that the build folder can still be removed.
+    chattr -i "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Korvel/config.ini >/dev/null 2>&1 || true
   fi
   if [ -n "${KORVEL_XVFB_PID:-}" ]; then
     kill "$KORVEL_XVFB_PID" >/dev/null 2>&1 || true

@@ -1,6 +1,7 @@
 #include "desktop_probe.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -119,12 +120,23 @@ std::vector<std::wstring> VisibleBalloons() {
 }
 
 bool TrayTooltipPresent(const std::wstring& text) {
+    return TrayTooltipCount(text) > 0;
+}
+
+int TrayTooltipCount(const std::wstring& text) {
+    int count = 0;
     for (const std::wstring& tip : ToolTexts(false)) {
-        if (tip == text) {
-            return true;
-        }
+        count += tip == text ? 1 : 0;
     }
-    return false;
+    return count;
+}
+
+bool TrayIconRegistered(HWND owner) {
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = owner;
+    icon.uID = 1;
+    return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
 }
 
 bool WaitForBalloon(const std::wstring& text, DWORD timeoutMs) {
@@ -277,6 +289,17 @@ void DoubleClickLeft(int x, int y) {
     }
     SendInput(4, inputs, sizeof(INPUT));
     Sleep(100);
+}
+
+std::vector<HWND> VisibleWindows(const wchar_t* className) {
+    std::vector<HWND> windows;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+        if (IsWindowVisible(window)) {
+            windows.push_back(window);
+        }
+    }
+    return windows;
 }
 
 HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs) {

@@ -10,6 +10,12 @@
 std::vector<std::wstring> VisibleBalloons();
 // True when some tooltip on the desktop (the notification area's icon tips among them) has this text.
 bool TrayTooltipPresent(const std::wstring& text);
+// How many tooltips have this text. Wine's notification area keeps the tip window of an icon that was
+// removed, so a count that grows shows an icon added with this tip, and nothing else.
+int TrayTooltipCount(const std::wstring& text);
+// Whether the notification area holds icon 1 of this window: a modification that changes nothing succeeds
+// only for an icon it knows.
+bool TrayIconRegistered(HWND owner);
 // Waits for a balloon whose text equals `text`; true when it came in time.
 bool WaitForBalloon(const std::wstring& text, DWORD timeoutMs);
 
@@ -35,6 +41,8 @@ void ClickAt(int x, int y, bool left = true);
 void TypeText(const std::wstring& text);
 // Two quick left clicks at a point.
 void DoubleClickLeft(int x, int y);
+// The visible top-level windows of a class, now.
+std::vector<HWND> VisibleWindows(const wchar_t* className);
 // Waits for a visible top-level window of the class; null when none came in time.
 HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs);
 // True when no visible window of the class is left after `timeoutMs`.

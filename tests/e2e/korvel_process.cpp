@@ -135,12 +135,20 @@ long QuitThroughTrayMenu(ChildProcess& korvel) {
     if (host == nullptr) {
         return -1;
     }
-    PostTrayEvent(host, WM_RBUTTONUP);
-    if (WaitForPopupMenu(5000) == nullptr) {
-        return -1;
+    // The release of a shortcut's Alt key that Korvel has not read yet (it was busy with a capture) closes
+    // the menu as it opens; a menu that is gone once it has settled is opened again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        PostTrayEvent(host, WM_RBUTTONUP);
+        HWND menu = WaitForPopupMenu(5000);
+        if (menu == nullptr) {
+            return -1;
+        }
+        if (IsWindowVisible(menu)) {
+            // From no selection, Up selects the last item: Quit.
+            PressKey(VK_UP);
+            PressKey(VK_RETURN);
+            return korvel.WaitForExit(10000);
+        }
     }
-    // From no selection, Up selects the last item: Quit.
-    PressKey(VK_UP);
-    PressKey(VK_RETURN);
-    return korvel.WaitForExit(10000);
+    return -1;
 }

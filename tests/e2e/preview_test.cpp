@@ -15,14 +15,7 @@ constexpr int kButtonWidth = 56; // the least width: the Chinese button texts ar
 constexpr int kButtonGap = 6;
 
 std::vector<HWND> VisiblePreviews() {
-    std::vector<HWND> previews;
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, L"KorvelPreview", nullptr)) != nullptr) {
-        if (IsWindowVisible(window)) {
-            previews.push_back(window);
-        }
-    }
-    return previews;
+    return VisibleWindows(L"KorvelPreview");
 }
 
 bool WaitForPreviewCount(size_t count, DWORD timeoutMs) {
@@ -78,6 +71,16 @@ class PreviewE2ETest : public CaptureE2ETest {
         }
         Sleep(200);
         return GetForegroundWindow();
+    }
+
+    // Presses the Save button of a preview; returns the save dialog once it is up, or null.
+    static HWND OpenSaveDialog(HWND preview) {
+        ClickAt(ButtonCentre(preview, 1));
+        HWND dialog = WaitForVisibleWindow(L"#32770", 5000);
+        if (dialog != nullptr) {
+            Sleep(300); // settled before it is driven
+        }
+        return dialog;
     }
 
     HWND CaptureScreen() {
@@ -215,10 +218,8 @@ TEST_F(PreviewE2ETest, SaveAsWithAPngNameWritesPngWhileTheJpegFilterIsSelected) 
     HWND preview = CaptureRegion(500, 300, 700, 400);
     ASSERT_NE(preview, nullptr);
 
-    ClickAt(ButtonCentre(preview, 1));
-    HWND dialog = WaitForVisibleWindow(L"#32770", 5000);
+    HWND dialog = OpenSaveDialog(preview);
     ASSERT_NE(dialog, nullptr);
-    Sleep(300);
     const std::wstring target = folder_ + L"\\chosen.PNG";
     HWND nameBox = GetDlgItem(dialog, 0x480); // the file name field of the save dialog
     if (nameBox == nullptr) {
@@ -236,4 +237,22 @@ TEST_F(PreviewE2ETest, SaveAsWithAPngNameWritesPngWhileTheJpegFilterIsSelected) 
     EXPECT_EQ(image.width, 200);
     EXPECT_EQ(image.height, 100);
     EXPECT_TRUE(IsWindow(preview));
+}
+
+TEST_F(PreviewE2ETest, QuitFromTheTrayWhileSaveAsIsOpenEndsWithZeroAndSavesNothing) {
+    HWND preview = CaptureRegion(500, 300, 700, 400);
+    ASSERT_NE(preview, nullptr);
+    HWND dialog = OpenSaveDialog(preview);
+    ASSERT_NE(dialog, nullptr);
+
+    // The dialog's own loop hands the tray's message on; Quit closes the preview that owns the dialog.
+    EXPECT_EQ(QuitThroughTrayMenu(korvel_), 0);
+    const std::vector<std::wstring> lines = ReadKorvelLog();
+    const int quitting = FindLogLine(lines, L"[INFO] 退出 Korvel");
+    ASSERT_GE(quitting, 0);
+    // The dialog ended with its owner, which counts as a cancel; nothing was saved.
+    EXPECT_GT(FindLogLine(lines, L"[INFO] 取消另存为 hwnd=", quitting), quitting);
+    EXPECT_EQ(FindLogLine(lines, L"另存为成功"), -1);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find(L"[INFO] 进程退出"), std::wstring::npos);
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The settings window of the real Korvel.exe, opened and driven like a person would: through the tray
 // menu, clicks on its controls and keys.
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,17 +39,6 @@ class SettingsE2ETest : public KorvelE2ETest {
         settings_ = WaitForVisibleWindow(L"KorvelSettings", 5000);
         Sleep(200);
         return settings_;
-    }
-
-    static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        do {
-            if (condition()) {
-                return true;
-            }
-            Sleep(30);
-        } while (GetTickCount64() < deadline);
-        return condition();
     }
 
     HWND Child(int id) const { return GetDlgItem(settings_, id); }
@@ -159,6 +147,32 @@ class SettingsE2ETest : public KorvelE2ETest {
             }
         }
         return false;
+    }
+
+    // Records Ctrl + Shift + R in the region box and presses OK; returns the message of the box that OK
+    // shows.
+    std::wstring ChangeRegionShortcutAndPressOk() {
+        ClickChild(kRegionRecorderId);
+        PressShortcut(MOD_CONTROL | MOD_SHIFT, 'R');
+        if (!WaitForLogLine(L"录制快捷键 Ctrl + Shift + R", 3000)) {
+            ADD_FAILURE() << "the region box recorded nothing";
+            return {};
+        }
+        ClickChild(kOkButtonId);
+        return AnswerKorvelMessageBox(5000);
+    }
+
+    // After an OK that could not save: the window stays open with the edit, nothing was saved or registered,
+    // and the old region shortcut still captures while the new one does not.
+    void ExpectOkChangedNothing() {
+        EXPECT_TRUE(IsWindowVisible(settings_)) << "the window stays open with the edits";
+        EXPECT_EQ(TextOf(Child(kRegionRecorderId)), L"Ctrl + Shift + R");
+        EXPECT_EQ(LogCount(L"设置已保存"), 0);
+        EXPECT_EQ(LogCount(L"name=框选 key=Ctrl + Shift + R"), 0) << "the new shortcut was never registered";
+        PressShortcut(MOD_CONTROL | MOD_SHIFT, 'R');
+        EXPECT_EQ(WaitForVisibleWindow(L"KorvelOverlay", 1500), nullptr);
+        PressShortcut(MOD_CONTROL | MOD_ALT, 'A');
+        EXPECT_TRUE(CancelOverlay());
     }
 
     static int LogCount(const std::wstring& part) {
