@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   googletest
   wine wine64
-  xvfb xauth
+  xvfb xauth xserver-xephyr
   imagemagick
   fonts-noto-cjk fonts-wqy-microhei
 )
