@@ -4,7 +4,8 @@
 wine_session_start() {
   local build_dir=$1
   local want_headless=${2:-auto}
-  export WINEPREFIX="$build_dir/wine-prefix"
+  # A long run (the soak) may keep a prefix of its own, so the everyday one stays as the tests expect it.
+  export WINEPREFIX="${KORVEL_WINEPREFIX:-$build_dir/wine-prefix}"
   export WINEARCH=win64
   export WINEDEBUG=${WINEDEBUG:--all}
   # No Mono or Gecko download prompts: the machines have no internet.
