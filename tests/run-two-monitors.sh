@@ -12,10 +12,8 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(cd "$(dirname "$exe")/.." && pwd)
 . "$here/../scripts/wine-session.sh"
+# Set before anything can stop: the stop below must reach this prefix's server only.
 export WINEPREFIX="$build_dir/wine-prefix-two-monitors"
-export WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
 
 outer_pid=""
 nested_pid=""
@@ -57,20 +55,9 @@ nested_pid=$!
 wait_for_display "$nested" || exit 1
 export DISPLAY=":$nested"
 
-mkdir -p "$WINEPREFIX"
-wineserver -p || true
-if [ ! -f "$WINEPREFIX/.korvel-two-monitors" ]; then
-  echo "Creating the two-monitor Wine prefix in $WINEPREFIX (first run only)..."
-  wineboot -i >"$build_dir/wineboot-two-monitors.log" 2>&1 || true
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  wine_session_map_fonts
-  touch "$WINEPREFIX/.korvel-two-monitors"
-fi
 # The X11 driver's settings are read when the prefix's server starts.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+wine_session_prefix_with "$WINEPREFIX" .korvel-two-monitors \
+  'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
 
 report="${exe%.exe}-two-monitors-report.xml"
 rm -f "$report"

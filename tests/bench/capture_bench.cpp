@@ -280,7 +280,7 @@ void StageRows(ResultTable& table, const std::wstring& folder) {
                   Summarise(following[s]));
     }
 
-    std::vector<double> hotkey, pause, capture, save, rest, total;
+    std::vector<double> hotkey, pause, capture, save, rest, total, preview;
     for (int i = 0; i < kRuns; ++i) {
         ScreenStages stages;
         if (pipeline.TimeScreenCapture(folder.c_str(), stages)) {
@@ -290,6 +290,7 @@ void StageRows(ResultTable& table, const std::wstring& folder) {
             save.push_back(stages.save);
             rest.push_back(stages.rest);
             total.push_back(stages.total);
+            preview.push_back(stages.preview);
         }
         DeleteFilesIn(folder);
     }
@@ -299,6 +300,7 @@ void StageRows(ResultTable& table, const std::wstring& folder) {
     table.Row("screen to PNG: PNG encoding and writing", Summarise(save));
     table.Row("screen to PNG: log lines and the steps between", Summarise(rest));
     table.Row("screen to PNG: total, key press to the saved line", Summarise(total));
+    table.Row("screen to PNG: then the preview made and shown", Summarise(preview));
 }
 
 bool ReleaseInsteadOfPreview(CapturedImage& image) {

@@ -124,7 +124,7 @@ bool KorvelForBench::LogHasGrownWith(const std::string& utf8Text) {
 
 double KorvelForBench::ShortcutToPngMs() {
     MovePointer(40, 40);
-    PumpFor(300); // Korvel is idle again after the last run, as between a person's captures
+    PumpFor(300);      // Korvel is idle again after the last run, as between a person's captures
     ReadNewLogBytes(); // what came before is not this capture's
     unread_.clear();
     const double start = NowMs();

@@ -9,6 +9,7 @@
 #include "config/config.h"
 #include "e2e/desktop_probe.h"
 #include "overlay/region_overlay.h"
+#include "preview/preview.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr int kScreenHotkey = 2;
 struct Marks {
     double pressed = 0, hotkey = 0, pauseStart = 0, pauseEnd = 0, captureStart = 0, captureEnd = 0;
     double saveStart = 0, saveEnd = 0, saved = 0, overlayCall = 0, windowCreated = 0, paintStart = 0;
-    double paintEnd = 0;
+    double paintEnd = 0, previewShown = 0;
     bool done = false;
     bool ok = false;
 };
@@ -55,12 +56,15 @@ bool TimedSave(const CapturedImage& image, const std::wstring&, int format, int 
     return ok;
 }
 
-// In place of the preview: the pipeline has written its "saved" line just before.
-bool ReleaseAfterSave(CapturedImage& image) {
+// The pipeline has written its "saved" line just before; the preview that follows is timed on its own and
+// closed again.
+bool TimedPreview(CapturedImage& image) {
     marks.saved = NowMs();
-    marks.ok = true;
-    ReleaseCapturedImage(image);
-    return true;
+    const bool shown = ShowPreview(image);
+    marks.previewShown = NowMs();
+    marks.ok = shown;
+    CloseAllPreviews();
+    return shown;
 }
 
 // The overlay's own procedure, with its first paint timed; once painted, it is cancelled with Esc.
@@ -109,7 +113,7 @@ void StartPipeline(int hotkey) {
     steps.captureVirtualScreen = TimedStill;
     steps.runRegionOverlay = TimedOverlay;
     steps.autoSave = TimedSave;
-    steps.showPreview = ReleaseAfterSave;
+    steps.showPreview = TimedPreview;
     RunCaptureWith(hotkey == kRegionHotkey ? CaptureMode::Region : CaptureMode::Screen, steps);
 }
 
@@ -179,6 +183,7 @@ bool StagedPipeline::TimeScreenCapture(const wchar_t* folder, ScreenStages& stag
     stages.save = marks.saveEnd - marks.saveStart;
     stages.total = marks.saved - marks.pressed;
     stages.rest = stages.total - stages.hotkey - stages.pause - stages.capture - stages.save;
+    stages.preview = marks.previewShown - marks.saved;
     return true;
 }
 

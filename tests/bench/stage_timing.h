@@ -10,6 +10,7 @@ struct ScreenStages {
     double save = 0;    // GDI+ encodes and writes the PNG
     double rest = 0;    // log lines and the steps between
     double total = 0;   // until the "saved" log line is written
+    double preview = 0; // then: the preview made (scaled to the work area) and shown
 };
 
 struct OverlayStages {

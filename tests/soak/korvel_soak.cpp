@@ -32,7 +32,10 @@ struct Footprint {
     long gdiObjects = -1;
 };
 
+// Read once Korvel has gone idle: a preview that has just been hidden may still be freeing its bitmaps.
 Footprint Measure(HANDLE korvel) {
+    WaitForInputIdle(korvel, 5000);
+    Sleep(500);
     Footprint f;
     f.committedMiB = static_cast<double>(CommittedPrivateBytes(korvel)) / 1048576.0;
     f.workingSetMiB = static_cast<double>(WorkingSetBytes(korvel)) / 1048576.0;
@@ -202,7 +205,7 @@ int wmain(int argc, wchar_t** argv) {
         std::wprintf(L"Korvel or the pattern window did not start\n");
         return 1;
     }
-    HANDLE probe = OpenProcess(kProcessProbeAccess, FALSE, korvel.Id());
+    HANDLE probe = OpenProcess(kProcessProbeAccess | SYNCHRONIZE, FALSE, korvel.Id());
     Sleep(1000);
 
     // Warm-up: what Korvel makes once and keeps (GDI+ codecs, the clipboard's first use) is made here.
