@@ -69,7 +69,7 @@ minimal_wakeups=$(($(wakeups_of "$minimal_pid") - minimal_wakeups))
 korvel_threads=$(ls /proc/"$korvel_pid"/task | wc -l)
 memory_row() { # working set (VmRSS: what GetProcessMemoryInfo reports under Wine) and its private part
   awk -v rss="$(kib_of "$1" VmRSS)" -v anon="$(kib_of "$1" RssAnon)" \
-    'BEGIN { printf "%.1f MiB, of it private %.1f MiB", rss / 1024, anon / 1024 }'
+    'BEGIN { printf "%.1f MiB (private %.1f MiB)", rss / 1024, anon / 1024 }'
 }
 korvel_memory=$(memory_row "$korvel_pid")
 minimal_memory=$(memory_row "$minimal_pid")

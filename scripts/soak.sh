@@ -18,8 +18,12 @@ wine_session_start "$build_dir" headless
 
 # explorer does not pass the exit code on, and a Wine program keeps a pipe open: the output goes to a file
 # that is followed here, and the verdict is read from its last line.
+# The programs run from a copy, so that a rebuild meanwhile does not replace them under the running soak.
+run_dir="$build_dir/soak"
+mkdir -p "$run_dir"
+cp "$build_dir/bin/korvel_soak.exe" "$build_dir/bin/Korvel.exe" "$build_dir/bin/pattern_window.exe" "$run_dir/"
 log="$build_dir/soak.log"
-wine explorer "/desktop=korvel-soak,1920x1080" "$build_dir/bin/korvel_soak.exe" "$@" >"$log" 2>&1 &
+wine explorer "/desktop=korvel-soak,1920x1080" "$run_dir/korvel_soak.exe" "$@" >"$log" 2>&1 &
 soak=$!
 tail -n +1 -f --pid="$soak" "$log"
 wait "$soak" || true

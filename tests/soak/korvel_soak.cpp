@@ -66,6 +66,17 @@ int FilesIn(const std::wstring& folder, bool remove) {
     return count;
 }
 
+// Clicks a button of a preview like a person, but only where the preview itself shows: a click that would
+// land on another window (one dragged over it, say) is not made, and the step counts as failed.
+bool PressPreviewButton(HWND preview, int button) {
+    const POINT at = ButtonCentre(preview, button);
+    if (WindowFromPoint(at) != preview) {
+        return false;
+    }
+    ClickAt(at.x, at.y);
+    return true;
+}
+
 // Waits until the capture's preview shows, then closes it with its Close button. (Esc would do too, but in a
 // long run the X keyboard focus can follow the pointer to another window now and then; the button cannot
 // miss.)
@@ -73,24 +84,21 @@ bool PreviewShownThenClosed(size_t openBefore) {
     if (!WaitForPreviewCount(openBefore + 1, kStepTimeoutMs)) {
         return false;
     }
-    const POINT close = ButtonCentre(VisiblePreviews().front(), kCloseButton);
-    ClickAt(close.x, close.y);
-    return WaitForPreviewCount(openBefore, kStepTimeoutMs);
+    return PressPreviewButton(VisiblePreviews().front(), kCloseButton) &&
+           WaitForPreviewCount(openBefore, kStepTimeoutMs);
 }
 
-// After a step that failed: whatever it left open is closed, so the next step starts from a clean screen.
+// After a step that failed: whatever it left open is closed, so the next step starts from a clean screen
+// (the previews by WM_CLOSE, since one may lie where no click reaches it).
 void CloseLeftovers() {
     if (FindWindowW(L"KorvelOverlay", nullptr) != nullptr) {
         PressKey(VK_ESCAPE);
         WaitForNoVisibleWindow(L"KorvelOverlay", kStepTimeoutMs);
     }
-    for (std::vector<HWND> open = VisiblePreviews(); !open.empty(); open = VisiblePreviews()) {
-        const POINT close = ButtonCentre(open.front(), kCloseButton);
-        ClickAt(close.x, close.y);
-        if (!WaitForPreviewCount(open.size() - 1, kStepTimeoutMs)) {
-            return;
-        }
+    for (HWND preview : VisiblePreviews()) {
+        PostMessageW(preview, WM_CLOSE, 0, 0);
     }
+    WaitForPreviewCount(0, kStepTimeoutMs);
 }
 
 // Ctrl + Alt + A, a drag from `from` to `to` over the overlay, Enter.
@@ -135,19 +143,18 @@ int PreviewBatch(int size) {
     int done = 0;
     for (std::vector<HWND> open = VisiblePreviews(); !open.empty(); open = VisiblePreviews()) {
         const DWORD clipboardBefore = GetClipboardSequenceNumber();
-        const POINT copy = ButtonCentre(open.front(), kCopyButton);
-        ClickAt(copy.x, copy.y);
-        for (int i = 0; i < 250 && GetClipboardSequenceNumber() == clipboardBefore; ++i) {
+        const bool clicked = PressPreviewButton(open.front(), kCopyButton);
+        for (int i = 0; clicked && i < 250 && GetClipboardSequenceNumber() == clipboardBefore; ++i) {
             Sleep(20);
         }
         const bool copied = GetClipboardSequenceNumber() != clipboardBefore;
-        const POINT close = ButtonCentre(open.front(), kCloseButton);
-        ClickAt(close.x, close.y);
         int failed = 0;
-        if (!Step(WaitForPreviewCount(open.size() - 1, kStepTimeoutMs), failed)) {
+        if (!Step(copied && PressPreviewButton(open.front(), kCloseButton) &&
+                      WaitForPreviewCount(open.size() - 1, kStepTimeoutMs),
+                  failed)) {
             break;
         }
-        done += copied ? 1 : 0;
+        ++done;
     }
     return done;
 }
