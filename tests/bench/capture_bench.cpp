@@ -1,7 +1,8 @@
 // Measures the capture path on this machine and prints a table: capture and encoding in this process, the
-// real Korvel.exe's shortcut-to-PNG and shortcut-to-overlay times, one overlay repaint, where the time of a
-// shortcut goes step by step, and memory and GDI objects over a long run of captures. Run it through
-// scripts/bench.sh, which starts screens of 1920 x 1080 and 3840 x 2160 in Wine virtual desktops.
+// real Korvel.exe's shortcut-to-PNG and shortcut-to-overlay times, one overlay repaint, and where the time of
+// a shortcut goes step by step. (Memory and GDI objects over thousands of captures are the soak's:
+// scripts/soak.sh.) Run it through scripts/bench.sh, which starts screens of 1920 x 1080 and 3840 x 2160 in
+// Wine virtual desktops.
 //   korvel_bench.exe [RESULTS.tsv]            every row is also appended there, for the joint table
 //   korvel_bench.exe --first-overlay FILE     one process's first and second overlay, step by step
 //   korvel_bench.exe --first-overlay-warm FILE  the same after one pixel copied from the screen and blended
@@ -11,20 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_pipeline.h"
 #include "app/gdiplus_session.h"
 #include "bench/bench_table.h"
 #include "bench/korvel_timing.h"
 #include "bench/stage_timing.h"
 #include "capture/image_save.h"
 #include "capture/screen_capture.h"
-#include "config/config.h"
 #include "log/log.h"
 #include "overlay/overlay_paint.h"
 #include "overlay/region_overlay.h"
-#include "preview/preview.h"
-#include "support/bitmap_pixels.h"
-#include "support/process_probe.h"
 
 namespace {
 
@@ -303,62 +299,6 @@ void StageRows(ResultTable& table, const std::wstring& folder) {
     table.Row("screen to PNG: then the preview made and shown", Summarise(preview));
 }
 
-bool ReleaseInsteadOfPreview(CapturedImage& image) {
-    ReleaseCapturedImage(image);
-    return true;
-}
-
-double MiB(uint64_t bytes) {
-    return static_cast<double>(bytes) / 1048576.0;
-}
-
-// Memory and GDI objects of this process over many captures and previews in a row.
-void MemoryRuns(const std::wstring& folder) {
-    HANDLE self = OpenProcess(kProcessProbeAccess, FALSE, GetCurrentProcessId());
-    AppConfig& config = GetConfig();
-    config.saveDir = folder;
-    config.format = ImageFormat::Png;
-    CaptureSteps steps = RealCaptureSteps();
-    steps.showPreview = ReleaseInsteadOfPreview;
-    for (int i = 0; i < 5; ++i) { // warm-up: first-use allocations of GDI+ and the C runtime
-        RunCaptureWith(CaptureMode::Screen, steps);
-    }
-    DeleteFilesIn(folder);
-    const uint64_t committedBefore = CommittedPrivateBytes(self);
-    const long objectsBefore = GdiObjectsInUse(self);
-    for (int i = 0; i < 200; ++i) {
-        RunCaptureWith(CaptureMode::Screen, steps);
-        if (i % 20 == 19) {
-            DeleteFilesIn(folder);
-        }
-    }
-    DeleteFilesIn(folder);
-    std::printf("\n200 captures in a row (monitor capture + PNG save each):\n");
-    std::printf("  committed memory %.1f MiB before, %.1f MiB after; GDI objects %ld before, %ld after\n",
-                MiB(committedBefore), MiB(CommittedPrivateBytes(self)), objectsBefore, GdiObjectsInUse(self));
-
-    const auto openAndClosePreview = [] {
-        CapturedImage image;
-        if (CaptureScreenRect(Rect{0, 0, 800, 600}, image) && !ShowPreview(image)) {
-            ReleaseCapturedImage(image);
-        }
-        CloseAllPreviews();
-    };
-    for (int i = 0; i < 5; ++i) {
-        openAndClosePreview();
-    }
-    const uint64_t previewCommittedBefore = CommittedPrivateBytes(self);
-    const long previewObjectsBefore = GdiObjectsInUse(self);
-    for (int i = 0; i < 100; ++i) {
-        openAndClosePreview();
-    }
-    std::printf("100 previews opened and closed (800 x 600 each):\n");
-    std::printf("  committed memory %.1f MiB before, %.1f MiB after; GDI objects %ld before, %ld after\n",
-                MiB(previewCommittedBefore), MiB(CommittedPrivateBytes(self)), previewObjectsBefore,
-                GdiObjectsInUse(self));
-    CloseHandle(self);
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -387,7 +327,6 @@ int wmain(int argc, wchar_t** argv) {
     table.Heading("Where the time goes (the same pipeline code in this process, each step timed)");
     StageRows(table, folder);
     DeleteFilesIn(folder);
-    MemoryRuns(folder);
     StopGdiplus();
     return 0;
 }

@@ -35,16 +35,10 @@ void TimedPause(unsigned milliseconds) {
     marks.pauseEnd = NowMs();
 }
 
-bool TimedMonitorCapture(CapturedImage& out) {
+// A capture step (the monitor, or the still of the virtual screen), timed.
+template <bool (*Capture)(CapturedImage&)> bool TimedCapture(CapturedImage& out) {
     marks.captureStart = NowMs();
-    const bool ok = CaptureMonitorUnderCursor(out);
-    marks.captureEnd = NowMs();
-    return ok;
-}
-
-bool TimedStill(CapturedImage& out) {
-    marks.captureStart = NowMs();
-    const bool ok = CaptureVirtualScreen(out);
+    const bool ok = Capture(out);
     marks.captureEnd = NowMs();
     return ok;
 }
@@ -109,8 +103,8 @@ void StartPipeline(int hotkey) {
     steps.hideToolbar = ReshowNothing;
     steps.reshowToolbar = ReshowNothing;
     steps.pause = TimedPause;
-    steps.captureMonitorUnderCursor = TimedMonitorCapture;
-    steps.captureVirtualScreen = TimedStill;
+    steps.captureMonitorUnderCursor = TimedCapture<CaptureMonitorUnderCursor>;
+    steps.captureVirtualScreen = TimedCapture<CaptureVirtualScreen>;
     steps.runRegionOverlay = TimedOverlay;
     steps.autoSave = TimedSave;
     steps.showPreview = TimedPreview;
