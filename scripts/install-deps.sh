@@ -8,7 +8,7 @@ packages=(
   googletest
   clang libclang-rt-dev llvm
   wine wine64
-  xvfb xauth
+  xvfb xauth xserver-xephyr
   imagemagick
   fonts-noto-cjk fonts-wqy-microhei
 )

@@ -4,7 +4,8 @@
 wine_session_start() {
   local build_dir=$1
   local want_headless=${2:-auto}
-  export WINEPREFIX="$build_dir/wine-prefix"
+  # A long run (the soak) may keep a prefix of its own, so the everyday one stays as the tests expect it.
+  export WINEPREFIX="${KORVEL_WINEPREFIX:-$build_dir/wine-prefix}"
   export WINEARCH=win64
   export WINEDEBUG=${WINEDEBUG:--all}
   # No Mono or Gecko download prompts: the machines have no internet.
@@ -48,6 +49,30 @@ wine_session_map_fonts() {
     wine reg add "$key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1 || return 0
   done
   touch "$marker"
+}
+
+# A prefix of its own for a run that needs one registry value set (made on its first run, marked done with
+# `marker`), its wineserver restarted so that the value is read when it starts, and kept up:
+#   wine_session_prefix_with PREFIX MARKER 'KEY' VALUE TYPE DATA
+wine_session_prefix_with() {
+  local marker=$2
+  export WINEPREFIX=$1
+  export WINEARCH=win64
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  wineserver -p || true
+  if [ ! -f "$WINEPREFIX/$marker" ]; then
+    echo "Creating the Wine prefix in $WINEPREFIX (first run only)..."
+    wineboot -i >"$WINEPREFIX.wineboot.log" 2>&1 || true
+    wine reg add "$3" /v "$4" /t "$5" /d "$6" /f >/dev/null 2>&1
+    wine_session_map_fonts
+    touch "$WINEPREFIX/$marker"
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 || true
 }
 
 wine_session_stop() {

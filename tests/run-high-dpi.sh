@@ -6,23 +6,9 @@ set -uo pipefail
 exe=$1
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(cd "$(dirname "$exe")/.." && pwd)
-export WINEPREFIX="$build_dir/wine-prefix-144"
 . "$here/../scripts/wine-session.sh"
-
-mkdir -p "$WINEPREFIX"
-wineserver -p || true
-if [ ! -f "$WINEPREFIX/.korvel-144" ]; then
-  echo "Creating the 144-DPI Wine prefix in $WINEPREFIX (first run only)..."
-  wineboot -i >"$build_dir/wineboot-144.log" 2>&1 || true
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-  wine_session_map_fonts
-  touch "$WINEPREFIX/.korvel-144"
-fi
 # The DPI is read when the prefix's server starts.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+wine_session_prefix_with "$build_dir/wine-prefix-144" .korvel-144 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 144
 
 "$here/run-in-desktop.sh" "$exe" --gtest_filter='SettingsScreenshotTest.At144Dpi*'
 status=$?

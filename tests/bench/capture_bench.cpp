@@ -1,58 +1,31 @@
-// Measures the capture path on this machine and prints a table: capture, encode, shortcut-to-file, and
-// memory and GDI objects over a long run of captures. Run it through scripts/bench.sh, which starts screens
-// of 1920 x 1080 and 3840 x 2160.
+// Measures the capture path on this machine and prints a table: capture and encoding in this process, the
+// real Korvel.exe's shortcut-to-PNG and shortcut-to-overlay times, one overlay repaint, and where the time of
+// a shortcut goes step by step. (Memory and GDI objects over thousands of captures are the soak's:
+// scripts/soak.sh.) Run it through scripts/bench.sh, which starts screens of 1920 x 1080 and 3840 x 2160 in
+// Wine virtual desktops.
+//   korvel_bench.exe [RESULTS.tsv]            every row is also appended there, for the joint table
+//   korvel_bench.exe --first-overlay FILE     one process's first and second overlay, step by step
+//   korvel_bench.exe --first-overlay-warm FILE  the same after one pixel copied from the screen and blended
 #include <windows.h>
-#include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/capture_pipeline.h"
-#include "support/bitmap_pixels.h"
 #include "app/gdiplus_session.h"
+#include "bench/bench_table.h"
+#include "bench/korvel_timing.h"
+#include "bench/stage_timing.h"
 #include "capture/image_save.h"
 #include "capture/screen_capture.h"
-#include "config/config.h"
-#include "config/config_text.h"
 #include "log/log.h"
 #include "overlay/overlay_paint.h"
 #include "overlay/region_overlay.h"
-#include "preview/preview.h"
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-struct Timing {
-    double median = 0;
-    double p95 = 0;
-};
-
-Timing Measure(int runs, const std::function<void()>& body) {
-    std::vector<double> samples;
-    for (int i = 0; i < runs; ++i) {
-        const double start = NowMs();
-        body();
-        samples.push_back(NowMs() - start);
-    }
-    std::sort(samples.begin(), samples.end());
-    Timing timing;
-    timing.median = samples[samples.size() / 2];
-    timing.p95 = samples[std::min(samples.size() - 1, samples.size() * 95 / 100)];
-    return timing;
-}
-
-void PrintRow(const char* what, const Timing& timing, const char* target) {
-    std::printf("| %-46s | %9.1f | %9.1f | %-24s |\n", what, timing.median, timing.p95, target);
-}
+constexpr int kRuns = 30;
+constexpr int kFirstOverlayProcesses = 10;
 
 std::wstring TempFolder(const wchar_t* name) {
     wchar_t temp[MAX_PATH] = {};
@@ -76,141 +49,49 @@ void DeleteFilesIn(const std::wstring& folder) {
     FindClose(search);
 }
 
-// Committed memory of the process (Wine leaves PrivateUsage at 0 but fills PagefileUsage).
-SIZE_T CommittedBytes(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, &counters, sizeof counters);
-    return counters.PagefileUsage;
+void CaptureAndEncodeRows(ResultTable& table, const std::wstring& folder) {
+    CapturedImage image;
+    table.Row("capture the virtual screen (in process)", Measure(kRuns, [&] {
+                  CaptureVirtualScreen(image);
+                  ReleaseCapturedImage(image);
+              }));
+    table.Row("capture the monitor (in process)", Measure(kRuns, [&] {
+                  CaptureMonitorUnderCursor(image);
+                  ReleaseCapturedImage(image);
+              }));
+    CaptureMonitorUnderCursor(image);
+    table.Row("encode PNG (in process)",
+              Measure(kRuns, [&] { SaveBitmapToFile(image.bitmap, folder + L"\\b.png", 0, 90); }));
+    table.Row("encode JPEG at quality 90 (in process)",
+              Measure(kRuns, [&] { SaveBitmapToFile(image.bitmap, folder + L"\\b.jpg", 1, 90); }));
+    ReleaseCapturedImage(image);
 }
 
-SIZE_T PeakPagefile(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, &counters, sizeof counters);
-    return counters.PeakPagefileUsage;
-}
-
-void PressShortcut(WORD key) {
-    INPUT inputs[6] = {};
-    const WORD keys[3] = {VK_CONTROL, VK_MENU, key};
-    for (int i = 0; i < 3; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = keys[i];
-        inputs[5 - i] = inputs[i];
-        inputs[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(6, inputs, sizeof(INPUT));
-}
-
-// The real Korvel.exe beside this program, with a configuration that saves into `folder`.
-struct KorvelUnderTest {
-    PROCESS_INFORMATION process = {};
-    bool Start(const std::wstring& folder) {
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring exe(self);
-        exe.erase(exe.find_last_of(L"\\/") + 1);
-        exe += L"Korvel.exe";
-        AppConfig config = MakeDefaultConfig();
-        config.saveDir = folder;
-        const std::wstring text = SerializeConfig(config);
-        wchar_t appData[MAX_PATH] = {};
-        GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
-        const std::wstring dataFolder = std::wstring(appData) + L"\\Korvel";
-        CreateDirectoryW(dataFolder.c_str(), nullptr);
-        const std::wstring configPath = dataFolder + L"\\config.ini";
-        HANDLE file = CreateFileW(configPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<size_t>(size), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], size, nullptr, nullptr);
-        DWORD written = 0;
-        WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size() - 1), &written, nullptr);
-        CloseHandle(file);
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            return false;
+// The real program: the first overlay of each of several fresh processes, then, in the last one, the
+// following overlays and the shortcut-to-PNG times.
+void KorvelRows(ResultTable& table, const std::wstring& folder) {
+    std::vector<double> first, following, png;
+    for (int process = 0; process < kFirstOverlayProcesses; ++process) {
+        KorvelForBench korvel;
+        if (!korvel.Start(folder)) {
+            std::printf("Korvel.exe did not start\n");
+            return;
         }
-        for (int i = 0; i < 200 && FindWindowW(L"KorvelHost", L"Korvel") == nullptr; ++i) {
-            Sleep(50);
+        first.push_back(korvel.ShortcutToOverlayMs());
+        if (process + 1 < kFirstOverlayProcesses) {
+            continue;
         }
-        Sleep(500); // the shortcuts are registered right after the host window
-        return FindWindowW(L"KorvelHost", L"Korvel") != nullptr;
-    }
-    ~KorvelUnderTest() {
-        if (process.hProcess != nullptr) {
-            TerminateProcess(process.hProcess, 0);
-            WaitForSingleObject(process.hProcess, 5000);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
+        for (int i = 0; i < kRuns; ++i) {
+            following.push_back(korvel.ShortcutToOverlayMs());
+        }
+        for (int i = 0; i < kRuns; ++i) {
+            png.push_back(korvel.ShortcutToPngMs());
+            DeleteFilesIn(folder);
         }
     }
-};
-
-// How many saves Korvel has logged; its "已保存" line comes right after GDI+ has finished the file.
-int CountSavedLines() {
-    wchar_t appData[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
-    const std::wstring logPath = std::wstring(appData) + L"\\Korvel\\korvel.log";
-    HANDLE file = CreateFileW(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    const std::string saved = "[INFO] \xE5\xB7\xB2\xE4\xBF\x9D\xE5\xAD\x98 "; // "[INFO] 已保存 "
-    int count = 0;
-    for (size_t at = bytes.find(saved); at != std::string::npos; at = bytes.find(saved, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
-// From the key press to the complete PNG on disk.
-double ShortcutToFileMs() {
-    const int before = CountSavedLines();
-    const double start = NowMs();
-    PressShortcut('F');
-    while (CountSavedLines() == before) {
-        if (NowMs() - start > 5000) {
-            return -1;
-        }
-        Sleep(1);
-    }
-    return NowMs() - start;
-}
-
-// From the region shortcut to the overlay on screen, through the real program; Esc closes it again.
-double ShortcutToOverlayMs() {
-    const double start = NowMs();
-    PressShortcut('A');
-    HWND overlay = nullptr;
-    while ((overlay = FindWindowW(L"KorvelOverlay", nullptr)) == nullptr || !IsWindowVisible(overlay)) {
-        if (NowMs() - start > 5000) {
-            return -1;
-        }
-        Sleep(1);
-    }
-    const double shown = NowMs() - start;
-    SetForegroundWindow(overlay);
-    INPUT escape[2] = {};
-    escape[0].type = escape[1].type = INPUT_KEYBOARD;
-    escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
-    escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, escape, sizeof(INPUT));
-    for (int i = 0; i < 500 && FindWindowW(L"KorvelOverlay", nullptr) != nullptr; ++i) {
-        Sleep(10);
-    }
-    return shown;
+    table.Row("Korvel.exe: shortcut to complete PNG on disk", Summarise(png));
+    table.Row("Korvel.exe: region shortcut to overlay, first of a process", Summarise(first));
+    table.Row("Korvel.exe: region shortcut to overlay, following ones", Summarise(following));
 }
 
 OverlayState* benchOverlay = nullptr;
@@ -266,146 +147,201 @@ Timing MeasureOverlayPaint(int width, int height) {
     return timing;
 }
 
-bool ReleaseInsteadOfPreview(CapturedImage& image) {
-    ReleaseCapturedImage(image);
-    return true;
+const char* const kOverlayStageNames[] = {"key press to WM_HOTKEY handled",
+                                          "log line and the pause before the still",
+                                          "capture of the still",
+                                          "darken the still, DCs, cursor, font, monitor list",
+                                          "create and show the windows, to first paint",
+                                          "first paint of the overlay",
+                                          "total: key press to first paint done"};
+
+constexpr int kStages = 7;
+constexpr int kStill = 2;
+constexpr int kPrepare = 3;
+
+std::vector<double> StageValues(const OverlayStages& s) {
+    return {s.hotkey, s.pause, s.still, s.prepare, s.windows, s.paint, s.total};
+}
+
+// One pixel copied from the screen and blended once: whatever the system sets up on the first screen copy and
+// the first blend of a process is then done before the overlay.
+void CopyAndBlendOnePixel() {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP pixel = CreateCompatibleBitmap(screen, 1, 1);
+    HGDIOBJ previous = SelectObject(memory, pixel);
+    BitBlt(memory, 0, 0, 1, 1, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 128, 0};
+    AlphaBlend(memory, 0, 0, 1, 1, memory, 0, 0, 1, 1, blend);
+    SelectObject(memory, previous);
+    DeleteObject(pixel);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+// Run as a process of its own: its first overlay and its second, one line each in `file`; with `warm`, one
+// pixel is copied and blended first.
+int FirstOverlayChild(const wchar_t* file, bool warm) {
+    StagedPipeline pipeline;
+    if (warm) {
+        CopyAndBlendOnePixel();
+    }
+    OverlayStages first, second;
+    if (!pipeline.Ready() || !pipeline.TimeRegionOverlay(first) || !pipeline.TimeRegionOverlay(second)) {
+        return 1;
+    }
+    FILE* out = nullptr;
+    if (_wfopen_s(&out, file, L"a") != 0 || out == nullptr) {
+        return 1;
+    }
+    for (const OverlayStages* s : {&first, &second}) {
+        for (double value : StageValues(*s)) {
+            std::fprintf(out, "%.2f ", value);
+        }
+        std::fprintf(out, "\n");
+    }
+    std::fclose(out);
+    return 0;
+}
+
+using StageSamples = std::vector<std::vector<double>>; // per stage, the samples
+
+// The first and second overlay of several fresh processes of this program.
+void FirstOverlaySamples(const std::wstring& folder, bool warm, StageSamples& first, StageSamples& second) {
+    const std::wstring file = folder + L"\\first-overlay.txt";
+    DeleteFileW(file.c_str());
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    for (int i = 0; i < kFirstOverlayProcesses; ++i) {
+        std::wstring command = L"\"" + std::wstring(self) +
+                               (warm ? L"\" --first-overlay-warm \"" : L"\" --first-overlay \"") + file +
+                               L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child = {};
+        if (CreateProcessW(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &child)) {
+            WaitForSingleObject(child.hProcess, 60000);
+            CloseHandle(child.hProcess);
+            CloseHandle(child.hThread);
+        }
+    }
+    FILE* in = nullptr;
+    if (_wfopen_s(&in, file.c_str(), L"r") != 0 || in == nullptr) {
+        return;
+    }
+    for (int line = 0;; ++line) {
+        double values[kStages];
+        int read = 0;
+        for (double& value : values) {
+            read += std::fscanf(in, "%lf", &value);
+        }
+        if (read != kStages) {
+            break;
+        }
+        for (int s = 0; s < kStages; ++s) {
+            (line % 2 == 0 ? first : second)[s].push_back(values[s]);
+        }
+    }
+    std::fclose(in);
+    DeleteFileW(file.c_str());
+}
+
+// Where the time of a shortcut goes: the same pipeline code in this process, each step timed.
+void StageRows(ResultTable& table, const std::wstring& folder) {
+    StageSamples first(kStages), warmFirst(kStages), following(kStages);
+    FirstOverlaySamples(folder, false, first, following);
+    StageSamples warmSecond(kStages);
+    FirstOverlaySamples(folder, true, warmFirst, warmSecond);
+    // The same with the C library of Wine's Unix side told never to keep a freed large block for reuse: if
+    // the second overlay then takes as long as the first, the first one's extra time is the first touch of
+    // fresh memory for the screen-sized buffers, not work of its own.
+    StageSamples freshFirst(kStages), freshSecond(kStages);
+    SetEnvironmentVariableW(L"GLIBC_TUNABLES", L"glibc.malloc.mmap_threshold=131072");
+    FirstOverlaySamples(folder, false, freshFirst, freshSecond);
+    SetEnvironmentVariableW(L"GLIBC_TUNABLES", nullptr);
+    StagedPipeline pipeline;
+    for (int i = 0; i < kRuns; ++i) {
+        OverlayStages stages;
+        if (pipeline.TimeRegionOverlay(stages)) {
+            const std::vector<double> values = StageValues(stages);
+            for (int s = 0; s < kStages; ++s) {
+                following[s].push_back(values[s]);
+            }
+        }
+    }
+    for (int s = 0; s < kStages; ++s) {
+        table.Row((std::string("overlay, first of a process: ") + kOverlayStageNames[s]).c_str(),
+                  Summarise(first[s]));
+        if (s == kStill || s == kPrepare || s == kStages - 1) {
+            table.Row(
+                (std::string("overlay, first, after one pixel copied and blended: ") + kOverlayStageNames[s])
+                    .c_str(),
+                Summarise(warmFirst[s]));
+        }
+        table.Row((std::string("overlay, following ones: ") + kOverlayStageNames[s]).c_str(),
+                  Summarise(following[s]));
+        if (s == kStill || s == kPrepare || s == kStages - 1) {
+            table.Row(
+                (std::string("overlay, first, no freed block reused: ") + kOverlayStageNames[s]).c_str(),
+                Summarise(freshFirst[s]));
+            table.Row(
+                (std::string("overlay, second, no freed block reused: ") + kOverlayStageNames[s]).c_str(),
+                Summarise(freshSecond[s]));
+        }
+    }
+
+    std::vector<double> hotkey, pause, capture, save, rest, total, preview;
+    for (int i = 0; i < kRuns; ++i) {
+        ScreenStages stages;
+        if (pipeline.TimeScreenCapture(folder.c_str(), stages)) {
+            hotkey.push_back(stages.hotkey);
+            pause.push_back(stages.pause);
+            capture.push_back(stages.capture);
+            save.push_back(stages.save);
+            rest.push_back(stages.rest);
+            total.push_back(stages.total);
+            preview.push_back(stages.preview);
+        }
+        DeleteFilesIn(folder);
+    }
+    table.Row("screen to PNG: key press to WM_HOTKEY handled", Summarise(hotkey));
+    table.Row("screen to PNG: pause for the toolbar", Summarise(pause));
+    table.Row("screen to PNG: capture of the monitor", Summarise(capture));
+    table.Row("screen to PNG: PNG encoding and writing", Summarise(save));
+    table.Row("screen to PNG: log lines and the steps between", Summarise(rest));
+    table.Row("screen to PNG: total, key press to the saved line", Summarise(total));
+    table.Row("screen to PNG: then the preview made and shown", Summarise(preview));
 }
 
 } // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
     StartGdiplus();
+    const std::wstring folder = TempFolder(L"korvel-bench");
+    // Log lines are written to a file, as Korvel.exe writes them, so their cost is part of the steps.
+    InitLogInFolder(TempFolder(L"korvel-bench-log"));
+    if (argc > 2 &&
+        (std::wstring(argv[1]) == L"--first-overlay" || std::wstring(argv[1]) == L"--first-overlay-warm")) {
+        const int code = FirstOverlayChild(argv[2], std::wstring(argv[1]) == L"--first-overlay-warm");
+        StopGdiplus();
+        return code;
+    }
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    std::printf("\nScreen %d x %d (times in ms, median and 95th percentile)\n\n", width, height);
-    std::printf("| %-46s | %9s | %9s | %-24s |\n", "measure", "median", "p95", "target");
-    std::printf("|%s|%s|%s|%s|\n", std::string(48, '-').c_str(), std::string(11, '-').c_str(),
-                std::string(11, '-').c_str(), std::string(26, '-').c_str());
+    ResultTable table(argc > 1 ? argv[1] : L"");
+    char heading[128];
+    std::snprintf(heading, sizeof heading, "Screen %d x %d (times in ms)", width, height);
+    table.Heading(heading);
 
-    const int runs = 15;
-    CapturedImage image;
-    PrintRow("capture the virtual screen",
-             Measure(runs,
-                     [&] {
-                         CaptureVirtualScreen(image);
-                         ReleaseCapturedImage(image);
-                     }),
-             "");
-    PrintRow("capture the monitor under the pointer",
-             Measure(runs,
-                     [&] {
-                         CaptureMonitorUnderCursor(image);
-                         ReleaseCapturedImage(image);
-                     }),
-             "");
-    const std::wstring folder = TempFolder(L"korvel-bench");
-    CaptureMonitorUnderCursor(image);
-    PrintRow("encode PNG", Measure(runs, [&] { SaveBitmapToFile(image.bitmap, folder + L"\\b.png", 0, 90); }),
-             "");
-    PrintRow("encode JPEG at quality 90",
-             Measure(runs, [&] { SaveBitmapToFile(image.bitmap, folder + L"\\b.jpg", 1, 90); }), "");
-    ReleaseCapturedImage(image);
-
-    // The whole path through the real program: key press, 50 ms pause, capture, PNG on disk.
+    CaptureAndEncodeRows(table, folder);
     DeleteFilesIn(folder);
-    {
-        KorvelUnderTest korvel;
-        if (korvel.Start(folder)) {
-            std::vector<double> samples;
-            for (int i = 0; i < 10; ++i) {
-                samples.push_back(ShortcutToFileMs());
-                Sleep(150);
-            }
-            std::sort(samples.begin(), samples.end());
-            Timing timing{samples[samples.size() / 2], samples.back()};
-            PrintRow("shortcut to complete PNG (Korvel.exe)", timing, "<= 250 (1920x1080)");
-            std::vector<double> overlay;
-            for (int i = 0; i < 10; ++i) {
-                overlay.push_back(ShortcutToOverlayMs());
-                Sleep(150);
-            }
-            std::sort(overlay.begin(), overlay.end());
-            PrintRow("region shortcut to overlay shown (Korvel.exe)",
-                     Timing{overlay[overlay.size() / 2], overlay.back()}, "<= 250 (1920x1080)");
-        } else {
-            std::printf("| %-46s | %9s | %9s | %-24s |\n", "shortcut to complete PNG (Korvel.exe)", "n/a",
-                        "n/a", "Korvel.exe did not start");
-        }
-    }
+    KorvelRows(table, folder);
     DeleteFilesIn(folder);
-    PrintRow("overlay repaint during a drag, with magnifier", MeasureOverlayPaint(width, height),
-             "median <= 4 / <= 16 (4K)");
-
-    // 200 captures in a row through the pipeline, each saved as PNG; the preview is replaced by a release.
-    AppConfig& config = GetConfig();
-    config.saveDir = folder;
-    config.format = ImageFormat::Png;
-    CaptureSteps steps = RealCaptureSteps();
-    steps.showPreview = ReleaseInsteadOfPreview;
-    const long headroomBefore = GdiHeadroom();
-    for (int i = 0; i < 5; ++i) { // warm-up: first-use allocations of GDI+ and the C runtime
-        RunCaptureWith(CaptureMode::Screen, steps);
-    }
+    table.Row("overlay repaint during a drag, with magnifier", MeasureOverlayPaint(width, height));
+    table.Heading("Where the time goes (the same pipeline code in this process, each step timed)");
+    StageRows(table, folder);
     DeleteFilesIn(folder);
-    const SIZE_T committedBefore = CommittedBytes(GetCurrentProcess());
-    const long headroomWarm = GdiHeadroom();
-    for (int i = 0; i < 200; ++i) {
-        RunCaptureWith(CaptureMode::Screen, steps);
-        if (i % 20 == 19) {
-            DeleteFilesIn(folder);
-        }
-    }
-    const SIZE_T committedAfter = CommittedBytes(GetCurrentProcess());
-    const long headroomAfter = GdiHeadroom();
-    DeleteFilesIn(folder);
-
-    std::printf("\n200 captures in a row (monitor capture + PNG save each):\n");
-    std::printf("  committed memory: %.1f MiB before, %.1f MiB after (growth %+.1f MiB; target: no growth)\n",
-                committedBefore / 1048576.0, committedAfter / 1048576.0,
-                (static_cast<double>(committedAfter) - static_cast<double>(committedBefore)) / 1048576.0);
-    std::printf(
-        "  GDI objects: headroom %ld at start, %ld after warm-up, %ld after (objects left behind: %ld; "
-        "target: 0)\n",
-        headroomBefore, headroomWarm, headroomAfter, headroomWarm - headroomAfter);
-    // The measure's own check: ten objects kept alive must lower the headroom by ten.
-    HPEN kept[10];
-    for (HPEN& pen : kept) {
-        pen = CreatePen(PS_SOLID, 1, 0);
-    }
-    const long headroomWithTen = GdiHeadroom();
-    for (HPEN pen : kept) {
-        DeleteObject(pen);
-    }
-    std::printf("  (GDI measure: Wine answers 0 to GetGuiResources, so the bench counts how many brushes the "
-                "process can still create; ten pens kept alive lower that count by %ld.)\n",
-                headroomAfter - headroomWithTen);
-
-    // 100 previews opened and closed, each of its own 800 x 600 picture.
-    const auto openAndClosePreview = [] {
-        CapturedImage image;
-        if (CaptureScreenRect(Rect{0, 0, 800, 600}, image) && !ShowPreview(image)) {
-            ReleaseCapturedImage(image);
-        }
-        CloseAllPreviews();
-    };
-    for (int i = 0; i < 5; ++i) {
-        openAndClosePreview();
-    }
-    const SIZE_T previewCommittedBefore = CommittedBytes(GetCurrentProcess());
-    const long previewHeadroomBefore = GdiHeadroom();
-    for (int i = 0; i < 100; ++i) {
-        openAndClosePreview();
-    }
-    const SIZE_T previewCommittedAfter = CommittedBytes(GetCurrentProcess());
-    const long previewHeadroomAfter = GdiHeadroom();
-    std::printf("\n100 previews opened and closed (800 x 600 each):\n");
-    std::printf("  committed memory: %.1f MiB before, %.1f MiB after (growth %+.1f MiB; target: no growth)\n",
-                previewCommittedBefore / 1048576.0, previewCommittedAfter / 1048576.0,
-                (static_cast<double>(previewCommittedAfter) - static_cast<double>(previewCommittedBefore)) /
-                    1048576.0);
-    std::printf("  GDI objects: headroom %ld before, %ld after (objects left behind: %ld; target: 0)\n",
-                previewHeadroomBefore, previewHeadroomAfter, previewHeadroomBefore - previewHeadroomAfter);
-    std::printf("\npeak memory of the process: %.1f MiB\n", PeakPagefile(GetCurrentProcess()) / 1048576.0);
     StopGdiplus();
     return 0;
 }

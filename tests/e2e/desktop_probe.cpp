@@ -221,16 +221,19 @@ void PressShortcut(UINT modifiers, WORD vk) {
 
 void MovePointer(int x, int y) {
     // An absolute move, as a mouse would make it; Wine can let a position set another way snap back, so the
-    // result is checked and the move repeated.
-    const long long width = GetSystemMetrics(SM_CXSCREEN);
-    const long long height = GetSystemMetrics(SM_CYSCREEN);
+    // result is checked and the move repeated. Mapped over the whole virtual screen, so a monitor left of or
+    // above the primary one is reached too.
+    const long long left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const long long top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const long long width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const long long height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     for (int attempt = 0; attempt < 5; ++attempt) {
         INPUT input = {};
         input.type = INPUT_MOUSE;
-        // Wine maps an absolute coordinate d to the pixel d * size / 65536, rounded down.
-        input.mi.dx = static_cast<LONG>(x * 65536LL / width + 1);
-        input.mi.dy = static_cast<LONG>(y * 65536LL / height + 1);
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        // Wine maps an absolute coordinate d to the pixel origin + d * size / 65536, rounded down.
+        input.mi.dx = static_cast<LONG>((x - left) * 65536LL / width + 1);
+        input.mi.dy = static_cast<LONG>((y - top) * 65536LL / height + 1);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
         SendInput(1, &input, sizeof input);
         Sleep(30);
         POINT p = {};
@@ -251,9 +254,29 @@ void PressButton(bool left, bool down) {
     Sleep(30);
 }
 
+namespace {
+
+// The windows that can be dragged take the mouse capture on the press. Once they have it the press has been
+// handled, so the moves that follow cannot overtake it: a window busy painting a large screen would otherwise
+// handle the press late and read the pointer where the moves have taken it.
+void WaitForMouseCapture(int x, int y, DWORD timeoutMs) {
+    HWND window = WindowFromPoint(POINT{x, y});
+    const DWORD thread = window != nullptr ? GetWindowThreadProcessId(window, nullptr) : 0;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    while (thread != 0 && GetTickCount64() < deadline &&
+           !(GetGUIThreadInfo(thread, &info) && info.hwndCapture != nullptr)) {
+        Sleep(10);
+    }
+}
+
+} // namespace
+
 void DragLeft(int fromX, int fromY, int toX, int toY) {
     MovePointer(fromX, fromY);
     PressButton(true, true);
+    WaitForMouseCapture(fromX, fromY, 2000);
     const int steps = 4;
     for (int i = 1; i <= steps; ++i) {
         MovePointer(fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps);

@@ -4,39 +4,11 @@
 #include <vector>
 
 #include "capture_fixture.h"
+#include "preview_buttons.h"
 #include "screen_probe.h"
 #include "support/message_box.h"
 
 namespace {
-
-constexpr int kShadow = 18; // at 96 DPI
-constexpr int kButtonHeight = 28;
-constexpr int kButtonWidth = 56; // the least width: the Chinese button texts are narrower
-constexpr int kButtonGap = 6;
-
-std::vector<HWND> VisiblePreviews() {
-    return VisibleWindows(L"KorvelPreview");
-}
-
-bool WaitForPreviewCount(size_t count, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if (VisiblePreviews().size() == count) {
-            return true;
-        }
-        Sleep(30);
-    } while (GetTickCount64() < deadline);
-    return false;
-}
-
-// Centre of button i (0 Pin, 1 Save, 2 Close, 3 Copy) of a preview, in screen coordinates: the row ends at
-// the picture's right edge, which is the shadow's width in from the window's right edge.
-POINT ButtonCentre(HWND preview, int button) {
-    const RECT r = WindowRect(preview);
-    const int rowRight = r.right - kShadow;
-    const int left = rowRight - (4 * kButtonWidth + 3 * kButtonGap) + button * (kButtonWidth + kButtonGap);
-    return POINT{left + kButtonWidth / 2, r.top + kButtonHeight / 2};
-}
 
 class PreviewE2ETest : public CaptureE2ETest {
   protected:
@@ -75,7 +47,7 @@ class PreviewE2ETest : public CaptureE2ETest {
 
     // Presses the Save button of a preview; returns the save dialog once it is up, or null.
     static HWND OpenSaveDialog(HWND preview) {
-        ClickAt(ButtonCentre(preview, 1));
+        ClickAt(ButtonCentre(preview, kSaveButton));
         HWND dialog = WaitForVisibleWindow(L"#32770", 5000);
         if (dialog != nullptr) {
             Sleep(300); // settled before it is driven
@@ -133,10 +105,10 @@ TEST_F(PreviewE2ETest, PinDropsAndRestoresTheTopmostStyle) {
     // The pattern window is topmost too: once unpinned, the preview would go below it.
     pattern_.Stop();
     Sleep(300);
-    ClickAt(ButtonCentre(preview, 0));
+    ClickAt(ButtonCentre(preview, kPinButton));
     EXPECT_TRUE(WaitForLogLine(L"[INFO] 预览钉住=0 hwnd=", 2000));
     EXPECT_FALSE(IsTopmost(preview));
-    ClickAt(ButtonCentre(preview, 0));
+    ClickAt(ButtonCentre(preview, kPinButton));
     EXPECT_TRUE(WaitForLogLine(L"[INFO] 预览钉住=1 hwnd=", 2000));
     EXPECT_TRUE(IsTopmost(preview));
 }
@@ -146,7 +118,7 @@ TEST_F(PreviewE2ETest, CopyPutsTheFullSizePictureOnTheClipboard) {
     ASSERT_NE(preview, nullptr);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    ClickAt(ButtonCentre(preview, 3));
+    ClickAt(ButtonCentre(preview, kCopyButton));
     ASSERT_TRUE(WaitForLogLine(
         L"[INFO] 已复制到剪贴板 size=" + std::to_wstring(width) + L"x" + std::to_wstring(height), 2000));
     // Read back from this program, another process than Korvel.
@@ -177,7 +149,7 @@ TEST_F(PreviewE2ETest, ABusyClipboardIsReportedAndThePreviewStays) {
     }
     ASSERT_TRUE(busy && holder.Running());
 
-    ClickAt(ButtonCentre(preview, 3));
+    ClickAt(ButtonCentre(preview, kCopyButton));
     EXPECT_TRUE(WaitForLogLine(L"[ERROR] 打开剪贴板失败 err=", 2000));
     EXPECT_EQ(AnswerKorvelMessageBox(3000), L"复制失败，剪贴板被占用。");
     EXPECT_TRUE(WaitForNoVisibleWindow(L"#32770", 2000));

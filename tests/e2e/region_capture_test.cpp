@@ -65,10 +65,13 @@ class RegionCaptureTest : public CaptureE2ETest {
 TEST_F(RegionCaptureTest, DragThenEnterSavesExactlyTheSelectedPixels) {
     HWND overlay = OpenOverlay();
     ASSERT_NE(overlay, nullptr);
+    // Exactly over its monitor (on two monitors, the one found is either).
     RECT covered = {};
     GetWindowRect(overlay, &covered);
-    EXPECT_EQ(covered.right - covered.left, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(covered.bottom - covered.top, GetSystemMetrics(SM_CYSCREEN));
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(overlay, MONITOR_DEFAULTTONEAREST), &monitor);
+    EXPECT_TRUE(EqualRect(&covered, &monitor.rcMonitor));
 
     DragLeft(100, 120, 400, 330);
     EXPECT_TRUE(WaitForLogLine(L"[INFO] 选区可调整 rect=(100,120,400,330) kind=1", 2000));
