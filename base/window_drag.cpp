@@ -19,3 +19,8 @@ void FollowWindowDrag(HWND window, const Point& startCursor, const Rect& startWi
     const int y = startWindowRect.top + pointer.y - startCursor.y;
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void EndWindowDrag(HWND window, const Point& startCursor, const Rect& startWindowRect) {
+    FollowWindowDrag(window, startCursor, startWindowRect);
+    ReleaseCapture();
+}

@@ -10,3 +10,6 @@ void BeginWindowDrag(HWND window, Point& startCursor, Rect& startWindowRect);
 // Moves the window by the pointer's movement since the drag began, without touching its size, z-order or
 // activation.
 void FollowWindowDrag(HWND window, const Point& startCursor, const Rect& startWindowRect);
+// The button is up: the window is put where the pointer was released, since the last move before the release
+// may not have been handled yet, and the mouse is given back.
+void EndWindowDrag(HWND window, const Point& startCursor, const Rect& startWindowRect);

@@ -104,7 +104,7 @@ void OnLButtonUp(HWND window, FloatBarState& state) {
     }
     // Cleared before the release, whose WM_CAPTURECHANGED then finds no drag to end.
     state.dragging = false;
-    ReleaseCapture();
+    EndWindowDrag(window, state.dragStartCursor, state.dragStartWindowRect);
     LogBarPosition(window);
 }
 

@@ -113,7 +113,7 @@ void OnLButtonUp(HWND window) {
         return;
     }
     state->dragging = false;
-    ReleaseCapture();
+    EndWindowDrag(window, state->dragStartCursor, state->dragStartWindowRect);
 }
 
 void OnMouseLeave(HWND window) {

@@ -317,6 +317,24 @@ TEST_F(FloatBarTest, ADragThatLosesTheMouseEndsSoTheBarNoLongerFollows) {
     EXPECT_EQ(WindowRect(floatBarWindow).top, dropped.top);
 }
 
+TEST_F(FloatBarTest, AReleaseBeforeTheLastMoveIsHandledStillPutsTheBarWhereTheButtonCameUp) {
+    GetConfig().toolbar = true;
+    ASSERT_NO_FATAL_FAILURE(Create());
+    const RECT start = WindowRect(floatBarWindow);
+    ASSERT_TRUE(PlacePointer(start.left + floatBar->captionRect.left + 5, start.top + 20));
+    Press(Point{floatBar->captionRect.left + 5, 20});
+    ASSERT_TRUE(floatBar->dragging);
+    // The pointer moves, but the button comes up before that move reaches the bar.
+    ASSERT_TRUE(PlacePointer(start.left + floatBar->captionRect.left + 5 + 70, start.top + 20 + 90));
+    SendMessageW(floatBarWindow, WM_LBUTTONUP, 0, PointParam(floatBar->captionRect.left + 5, 20));
+    EXPECT_FALSE(floatBar->dragging);
+    EXPECT_EQ(WindowRect(floatBarWindow).left, start.left + 70);
+    EXPECT_EQ(WindowRect(floatBarWindow).top, start.top + 90);
+    EXPECT_EQ(log_.Count(L"[INFO] 悬浮工具栏位置 pos=(" + std::to_wstring(start.left + 70) + L"," +
+                         std::to_wstring(start.top + 90) + L")"),
+              1);
+}
+
 TEST_F(FloatBarTest, CursorIsTheHandOverAButtonAndTheFourWayArrowElsewhere) {
     GetConfig().toolbar = true;
     ASSERT_NO_FATAL_FAILURE(Create());

@@ -250,6 +250,28 @@ TEST_P(PreviewDragTest, WindowFollowsThePointerExactly) {
     EXPECT_EQ(after.top, moved.top);
 }
 
+TEST_P(PreviewDragTest, AReleaseBeforeTheLastMoveIsHandledStillPutsTheWindowWhereTheButtonCameUp) {
+    HWND window = OpenPreview(200, 100);
+    ASSERT_NE(window, nullptr);
+    const PreviewState& state = *PreviewStateOf(window);
+    const PreviewLayout layout = ComputePreviewLayout(state);
+    Point start = Centre(layout.imageRect);
+    if (GetParam() == DragStart::Shadow) {
+        start.x = layout.imageRect.left - state.shadowSize / 2;
+    }
+    const RECT before = WindowRect(window);
+    ASSERT_TRUE(PlacePointer(before.left + start.x, before.top + start.y));
+    Press(window, start);
+    ASSERT_TRUE(state.dragging);
+    // The pointer moves, but the button comes up before that move reaches the window.
+    ASSERT_TRUE(PlacePointer(before.left + start.x - 41, before.top + start.y + 29));
+    Release(window, start);
+    EXPECT_FALSE(state.dragging);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(WindowRect(window).left, before.left - 41);
+    EXPECT_EQ(WindowRect(window).top, before.top + 29);
+}
+
 INSTANTIATE_TEST_SUITE_P(PreviewWindowDrag, PreviewDragTest,
                          ::testing::Values(DragStart::Picture, DragStart::Shadow));
 
