@@ -1,6 +1,6 @@
 #include "base/window_drag.h"
 
-#include "capture/win_rect.h"
+#include "base/win_rect.h"
 
 void BeginWindowDrag(HWND window, Point& startCursor, Rect& startWindowRect) {
     POINT pointer = {};

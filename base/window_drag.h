@@ -3,7 +3,7 @@
 // move puts the window back under the point that was grabbed.
 #include <windows.h>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 // Remembers the pointer and the window rectangle (screen coordinates) and captures the mouse for the window.
 void BeginWindowDrag(HWND window, Point& startCursor, Rect& startWindowRect);

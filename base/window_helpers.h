@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 // The state record a window keeps in its user-data slot; null before WM_NCCREATE stores it and after it is
 // freed.

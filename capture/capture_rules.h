@@ -2,7 +2,7 @@
 // The arithmetic and rules of capturing, free of Win32 calls, so that they can be tested with tables.
 #include <cstdint>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 constexpr int32_t kMaxCaptureSide = 32000;
 

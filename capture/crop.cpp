@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "capture/capture_rules.h"
-#include "capture/gdi_scope.h"
+#include "base/gdi_scope.h"
 #include "log/log.h"
 
 bool CropCapturedImage(const CapturedImage& source, const Rect& rect, CapturedImage& out) {

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "capture/capture_rules.h"
-#include "capture/gdi_scope.h"
-#include "capture/win_rect.h"
+#include "base/gdi_scope.h"
+#include "base/win_rect.h"
 #include "log/log.h"
 
 namespace {

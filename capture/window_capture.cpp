@@ -3,7 +3,7 @@
 #include <dwmapi.h>
 
 #include "capture/screen_capture.h"
-#include "capture/win_rect.h"
+#include "base/win_rect.h"
 #include "capture/window_rules.h"
 #include "log/log.h"
 

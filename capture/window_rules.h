@@ -2,7 +2,7 @@
 // Which windows may be captured, decided from facts gathered by the caller, free of Win32 calls.
 #include <string>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 // The facts about a window that decide whether it may be captured, each asked for only when needed.
 class WindowFacts {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 constexpr int32_t kFloatBarButtonCount = 5;
 using FloatBarButtonRects = std::array<Rect, kFloatBarButtonCount>;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "app/commands.h"
-#include "capture/rect.h"
+#include "base/rect.h"
 #include "floatbar/floatbar_layout.h"
 
 struct FloatBarState {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 // The part of the still that lies under a window: its first column and row in the still and its size (cw or
 // ch <= 0 when the window shows none of it), and where it starts in the window (0 unless the window reaches

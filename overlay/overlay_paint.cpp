@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "capture/gdi_scope.h"
-#include "capture/win_rect.h"
+#include "base/gdi_scope.h"
+#include "base/win_rect.h"
 #include "log/log.h"
 #include "overlay/overlay_layout.h"
 #include "text/texts.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 #include "overlay/overlay_state.h"
 
 // The still darkened to 135/255 (black at alpha 120 over it), same size; owned by the caller; null on

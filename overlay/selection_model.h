@@ -4,7 +4,7 @@
 // effects that the event functions ask for.
 #include <cstdint>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 // What a press grabbed; the number is what the log prints as kind=.
 enum class DragKind : int32_t {

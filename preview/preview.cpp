@@ -2,8 +2,8 @@
 
 #include <shellscalingapi.h>
 
-#include "capture/gdi_scope.h"
-#include "capture/win_rect.h"
+#include "base/gdi_scope.h"
+#include "base/win_rect.h"
 #include "log/log.h"
 #include "preview/preview_layout.h"
 #include "preview/preview_render.h"

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "capture/gdi_scope.h"
+#include "base/gdi_scope.h"
 #include "capture/image_save.h"
 #include "config/config.h"
 #include "log/log.h"

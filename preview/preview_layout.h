@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/dpi_scale.h"
-#include "capture/rect.h"
+#include "base/rect.h"
 
 enum class PreviewButton : int32_t { Pin = 0, Save = 1, Close = 2, Copy = 3 };
 constexpr int kPreviewButtonCount = 4;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "capture/gdi_scope.h"
+#include "base/gdi_scope.h"
 #include "log/log.h"
 #include "preview/preview_layout.h"
 #include "text/texts.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 #include "preview/preview_layout.h"
 
 // The sizes that the layout is computed from (PreviewSizes) and what the window holds besides.

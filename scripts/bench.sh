@@ -85,7 +85,7 @@ joint_rows() { # $1: rows to take: "main" or "steps"
   awk -F'\t' -v take="$1" '
     FNR == 1 { file++ }
     {
-      step = ($1 ~ /^(overlay, |screen to PNG: )/)
+      step = ($1 ~ /^(overlay, |overlay preparation, |screen to PNG: )/)
       if ((take == "steps") != step) next
       if (!($1 in seen)) { seen[$1] = 1; order[++n] = $1 }
       cell[$1, file] = ($4 == 0) ? "failed" : sprintf("%s / %s", $2, $3)

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "capture/win_rect.h"
+#include "base/win_rect.h"
 #include "log/log.h"
 #include "settings/hotkey_recorder.h"
 #include "settings/path_edit.h"

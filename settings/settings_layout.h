@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 #include "settings/settings_ids.h"
 
 struct SettingsMetrics {

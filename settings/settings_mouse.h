@@ -3,7 +3,7 @@
 // the drag by the caption.
 #include <windows.h>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 // The caption box (0 none, 1 minimise, 2 close) and the navigation tab (0..2, or -1) at a client point;
 // nothing while there is no state.

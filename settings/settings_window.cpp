@@ -5,7 +5,7 @@
 
 #include "base/dpi_scale.h"
 #include "base/window_helpers.h"
-#include "capture/win_rect.h"
+#include "base/win_rect.h"
 #include "log/log.h"
 #include "settings/folder_picker.h"
 #include "settings/hotkey_recorder.h"

@@ -6,6 +6,7 @@
 //   korvel_bench.exe [RESULTS.tsv]            every row is also appended there, for the joint table
 //   korvel_bench.exe --first-overlay FILE     one process's first and second overlay, step by step
 //   korvel_bench.exe --first-overlay-warm FILE  the same after one pixel copied from the screen and blended
+//   korvel_bench.exe --first-prepare FILE     one process's overlay preparation twice, call by call
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "log/log.h"
 #include "overlay/overlay_paint.h"
 #include "overlay/region_overlay.h"
+#include "text/font.h"
 
 namespace {
 
@@ -204,18 +206,69 @@ int FirstOverlayChild(const wchar_t* file, bool warm) {
     return 0;
 }
 
+const char* const kPrepareStepNames[] = {"darkened copy of the still", "white cross cursor", "interface font",
+                                         "monitor list"};
+constexpr int kPrepareSteps = 4;
+
+BOOL CALLBACK CountMonitor(HMONITOR, HDC, LPRECT, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Run as a process of its own: the calls that prepare an overlay, each timed, for a first and a second
+// overlay of the process, one line each in `file`. Tells which of them carries the first overlay's extra
+// time.
+int FirstPrepareChild(const wchar_t* file) {
+    CapturedImage still;
+    if (!CaptureVirtualScreen(still)) {
+        return 1;
+    }
+    FILE* out = nullptr;
+    if (_wfopen_s(&out, file, L"a") != 0 || out == nullptr) {
+        ReleaseCapturedImage(still);
+        return 1;
+    }
+    for (int round = 0; round < 2; ++round) {
+        HDC screen = GetDC(nullptr);
+        double marks[kPrepareSteps + 1];
+        marks[0] = NowMs();
+        HBITMAP dimmed = CreateDimmedBitmap(screen, still.bitmap, still.width, still.height);
+        marks[1] = NowMs();
+        HCURSOR cross = CreateWhiteCrossCursor();
+        marks[2] = NowMs();
+        HFONT font = CreateInterfaceFont(static_cast<int>(GetDpiForSystem()), 12);
+        marks[3] = NowMs();
+        int monitors = 0;
+        EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<LPARAM>(&monitors));
+        marks[4] = NowMs();
+        for (int step = 0; step < kPrepareSteps; ++step) {
+            std::fprintf(out, "%.2f ", marks[step + 1] - marks[step]);
+        }
+        std::fprintf(out, "\n");
+        DeleteObject(dimmed);
+        if (cross != nullptr) {
+            DestroyCursor(cross);
+        }
+        DeleteObject(font);
+        ReleaseDC(nullptr, screen);
+    }
+    std::fclose(out);
+    ReleaseCapturedImage(still);
+    return 0;
+}
+
 using StageSamples = std::vector<std::vector<double>>; // per stage, the samples
 
-// The first and second overlay of several fresh processes of this program.
-void FirstOverlaySamples(const std::wstring& folder, bool warm, StageSamples& first, StageSamples& second) {
-    const std::wstring file = folder + L"\\first-overlay.txt";
+// Runs several fresh processes of this program in `mode`; each appends two lines of `count` numbers (its
+// first and its second round) to a file, read back here per column.
+void ChildSamples(const std::wstring& folder, const wchar_t* mode, int count, StageSamples& first,
+                  StageSamples& second) {
+    const std::wstring file = folder + L"\\child-samples.txt";
     DeleteFileW(file.c_str());
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     for (int i = 0; i < kFirstOverlayProcesses; ++i) {
-        std::wstring command = L"\"" + std::wstring(self) +
-                               (warm ? L"\" --first-overlay-warm \"" : L"\" --first-overlay \"") + file +
-                               L"\"";
+        std::wstring command = L"\"" + std::wstring(self) + L"\" " + mode + L" \"" + file + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child = {};
@@ -230,16 +283,16 @@ void FirstOverlaySamples(const std::wstring& folder, bool warm, StageSamples& fi
     if (_wfopen_s(&in, file.c_str(), L"r") != 0 || in == nullptr) {
         return;
     }
+    std::vector<double> values(count);
     for (int line = 0;; ++line) {
-        double values[kStages];
         int read = 0;
         for (double& value : values) {
             read += std::fscanf(in, "%lf", &value);
         }
-        if (read != kStages) {
+        if (read != count) {
             break;
         }
-        for (int s = 0; s < kStages; ++s) {
+        for (int s = 0; s < count; ++s) {
             (line % 2 == 0 ? first : second)[s].push_back(values[s]);
         }
     }
@@ -250,15 +303,15 @@ void FirstOverlaySamples(const std::wstring& folder, bool warm, StageSamples& fi
 // Where the time of a shortcut goes: the same pipeline code in this process, each step timed.
 void StageRows(ResultTable& table, const std::wstring& folder) {
     StageSamples first(kStages), warmFirst(kStages), following(kStages);
-    FirstOverlaySamples(folder, false, first, following);
+    ChildSamples(folder, L"--first-overlay", kStages, first, following);
     StageSamples warmSecond(kStages);
-    FirstOverlaySamples(folder, true, warmFirst, warmSecond);
+    ChildSamples(folder, L"--first-overlay-warm", kStages, warmFirst, warmSecond);
     // The same with the C library of Wine's Unix side told never to keep a freed large block for reuse: if
     // the second overlay then takes as long as the first, the first one's extra time is the first touch of
     // fresh memory for the screen-sized buffers, not work of its own.
     StageSamples freshFirst(kStages), freshSecond(kStages);
     SetEnvironmentVariableW(L"GLIBC_TUNABLES", L"glibc.malloc.mmap_threshold=131072");
-    FirstOverlaySamples(folder, false, freshFirst, freshSecond);
+    ChildSamples(folder, L"--first-overlay", kStages, freshFirst, freshSecond);
     SetEnvironmentVariableW(L"GLIBC_TUNABLES", nullptr);
     StagedPipeline pipeline;
     for (int i = 0; i < kRuns; ++i) {
@@ -289,6 +342,15 @@ void StageRows(ResultTable& table, const std::wstring& folder) {
                 (std::string("overlay, second, no freed block reused: ") + kOverlayStageNames[s]).c_str(),
                 Summarise(freshSecond[s]));
         }
+    }
+
+    StageSamples prepareFirst(kPrepareSteps), prepareSecond(kPrepareSteps);
+    ChildSamples(folder, L"--first-prepare", kPrepareSteps, prepareFirst, prepareSecond);
+    for (int s = 0; s < kPrepareSteps; ++s) {
+        table.Row((std::string("overlay preparation, first of a process: ") + kPrepareStepNames[s]).c_str(),
+                  Summarise(prepareFirst[s]));
+        table.Row((std::string("overlay preparation, second: ") + kPrepareStepNames[s]).c_str(),
+                  Summarise(prepareSecond[s]));
     }
 
     std::vector<double> hotkey, pause, capture, save, rest, total, preview;
@@ -324,6 +386,11 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 2 &&
         (std::wstring(argv[1]) == L"--first-overlay" || std::wstring(argv[1]) == L"--first-overlay-warm")) {
         const int code = FirstOverlayChild(argv[2], std::wstring(argv[1]) == L"--first-overlay-warm");
+        StopGdiplus();
+        return code;
+    }
+    if (argc > 2 && std::wstring(argv[1]) == L"--first-prepare") {
+        const int code = FirstPrepareChild(argv[2]);
         StopGdiplus();
         return code;
     }

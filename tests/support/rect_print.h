@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 inline std::string Text(const Rect& r) {
     return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +

@@ -3,7 +3,7 @@
 // exclusive).
 #include <windows.h>
 
-#include "capture/rect.h"
+#include "base/rect.h"
 
 inline Rect FromWinRect(const RECT& r) {
     return Rect{r.left, r.top, r.right, r.bottom};
