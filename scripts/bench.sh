@@ -83,6 +83,7 @@ wine_version=$(wine --version 2>/dev/null)
 # One table: a row per measure, the two screen sizes side by side (median / 95th percentile, in ms).
 joint_rows() { # $1: rows to take: "main" or "steps"
   awk -F'\t' -v take="$1" '
+    { sub(/\r$/, "") } # the results files are written by a Windows program
     FNR == 1 { file++ }
     {
       step = ($1 ~ /^(overlay, |overlay preparation, |screen to PNG: )/)
@@ -105,7 +106,7 @@ joint_rows() { # $1: rows to take: "main" or "steps"
   joint_rows main
   echo "| idle memory of Korvel.exe (working set) | $korvel_memory | | |"
   echo "| idle memory of a minimal Win32 program, same Wine | $minimal_memory | | |"
-  echo "| wake-ups of an idle Korvel.exe over 60 s ($korvel_threads threads) | $korvel_wakeups | | |"
+  echo "| wake-ups of an idle Korvel.exe over 60 s (threads: $korvel_threads) | $korvel_wakeups | | |"
   echo "| wake-ups of the minimal program over 60 s | $minimal_wakeups | | |"
   echo "| size of Korvel.exe | $(size_of "$build_dir/bin/Korvel.exe") | | |"
   echo "| size of KorvelSetup.exe | $(size_of "$build_dir/bin/KorvelSetup.exe") | | |"
