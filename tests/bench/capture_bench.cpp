@@ -28,7 +28,8 @@
 namespace {
 
 constexpr int kRuns = 30;
-constexpr int kFirstOverlayProcesses = 10;
+constexpr int kFirstOverlayProcesses = 30; // fresh Korvel.exe, each timed on its first overlay
+constexpr int kProbeProcesses = 10;        // fresh processes of this program for the step-by-step rows
 
 std::wstring TempFolder(const wchar_t* name) {
     wchar_t temp[MAX_PATH] = {};
@@ -289,7 +290,7 @@ void ChildSamples(const std::wstring& folder, const wchar_t* mode, int count, St
     DeleteFileW(file.c_str());
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    for (int i = 0; i < kFirstOverlayProcesses; ++i) {
+    for (int i = 0; i < kProbeProcesses; ++i) {
         std::wstring command = L"\"" + std::wstring(self) + L"\" " + mode + L" \"" + file + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
