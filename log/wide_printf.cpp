@@ -12,7 +12,7 @@ constexpr int kMaxCount = 100000;
 
 enum class Length { None, Char, Short, Long, LongLong, Size, IntMax, PtrDiff, LongDouble, Wide };
 
-struct Spec {
+struct Directive {
     std::wstring flags;
     int width = -1;     // -1: none
     int precision = -1; // -1: none
@@ -69,94 +69,95 @@ Length ReadLength(const wchar_t*& at) {
     return Length::None;
 }
 
-// The C99 spec for one converted value: flags, width, precision, then `tail` (length and conversion).
-std::wstring C99Spec(const Spec& spec, const wchar_t* tail) {
-    std::wstring text = L"%" + spec.flags;
-    if (spec.width >= 0) {
-        text += std::to_wstring(spec.width);
+// The C99 directive for one converted value: flags, width, precision, then `tail` (length and conversion).
+std::wstring C99Directive(const Directive& directive, const wchar_t* tail) {
+    std::wstring text = L"%" + directive.flags;
+    if (directive.width >= 0) {
+        text += std::to_wstring(directive.width);
     }
-    if (spec.precision >= 0) {
-        text += L"." + std::to_wstring(spec.precision);
+    if (directive.precision >= 0) {
+        text += L"." + std::to_wstring(directive.precision);
     }
     return text + tail;
 }
 
 template <typename Value>
-void AppendFormatted(std::wstring& out, const Spec& spec, const wchar_t* tail, Value value) {
-    const std::wstring c99 = C99Spec(spec, tail);
-    std::vector<wchar_t> buffer(static_cast<size_t>(spec.width > 0 ? spec.width : 0) +
-                                static_cast<size_t>(spec.precision > 0 ? spec.precision : 0) + 512);
+void AppendFormatted(std::wstring& out, const Directive& directive, const wchar_t* tail, Value value) {
+    const std::wstring c99 = C99Directive(directive, tail);
+    std::vector<wchar_t> buffer(static_cast<size_t>(directive.width > 0 ? directive.width : 0) +
+                                static_cast<size_t>(directive.precision > 0 ? directive.precision : 0) + 512);
     const int written = std::swprintf(buffer.data(), buffer.size(), c99.c_str(), value);
     if (written > 0) {
         out.append(buffer.data(), static_cast<size_t>(written));
     }
 }
 
-void AppendSigned(std::wstring& out, const Spec& spec, va_list& args) {
-    const wchar_t tail[] = {L'l', L'l', spec.conversion, L'\0'};
-    switch (spec.length) {
+void AppendSigned(std::wstring& out, const Directive& directive, va_list& args) {
+    const wchar_t tail[] = {L'l', L'l', directive.conversion, L'\0'};
+    switch (directive.length) {
     case Length::Char:
-        AppendFormatted(out, spec, tail, static_cast<long long>(static_cast<signed char>(va_arg(args, int))));
+        AppendFormatted(out, directive, tail,
+                        static_cast<long long>(static_cast<signed char>(va_arg(args, int))));
         break;
     case Length::Short:
-        AppendFormatted(out, spec, tail, static_cast<long long>(static_cast<short>(va_arg(args, int))));
+        AppendFormatted(out, directive, tail, static_cast<long long>(static_cast<short>(va_arg(args, int))));
         break;
     case Length::Long:
-        AppendFormatted(out, spec, tail, static_cast<long long>(va_arg(args, long)));
+        AppendFormatted(out, directive, tail, static_cast<long long>(va_arg(args, long)));
         break;
     case Length::LongLong:
-        AppendFormatted(out, spec, tail, va_arg(args, long long));
+        AppendFormatted(out, directive, tail, va_arg(args, long long));
         break;
     case Length::Size:
     case Length::PtrDiff:
-        AppendFormatted(out, spec, tail, static_cast<long long>(va_arg(args, ptrdiff_t)));
+        AppendFormatted(out, directive, tail, static_cast<long long>(va_arg(args, ptrdiff_t)));
         break;
     case Length::IntMax:
-        AppendFormatted(out, spec, tail, static_cast<long long>(va_arg(args, intmax_t)));
+        AppendFormatted(out, directive, tail, static_cast<long long>(va_arg(args, intmax_t)));
         break;
     default:
-        AppendFormatted(out, spec, tail, static_cast<long long>(va_arg(args, int)));
+        AppendFormatted(out, directive, tail, static_cast<long long>(va_arg(args, int)));
         break;
     }
 }
 
-void AppendUnsigned(std::wstring& out, const Spec& spec, va_list& args) {
-    const wchar_t tail[] = {L'l', L'l', spec.conversion, L'\0'};
-    switch (spec.length) {
+void AppendUnsigned(std::wstring& out, const Directive& directive, va_list& args) {
+    const wchar_t tail[] = {L'l', L'l', directive.conversion, L'\0'};
+    switch (directive.length) {
     case Length::Char:
-        AppendFormatted(out, spec, tail,
+        AppendFormatted(out, directive, tail,
                         static_cast<unsigned long long>(static_cast<unsigned char>(va_arg(args, unsigned))));
         break;
     case Length::Short:
-        AppendFormatted(out, spec, tail,
+        AppendFormatted(out, directive, tail,
                         static_cast<unsigned long long>(static_cast<unsigned short>(va_arg(args, unsigned))));
         break;
     case Length::Long:
-        AppendFormatted(out, spec, tail, static_cast<unsigned long long>(va_arg(args, unsigned long)));
+        AppendFormatted(out, directive, tail, static_cast<unsigned long long>(va_arg(args, unsigned long)));
         break;
     case Length::LongLong:
-        AppendFormatted(out, spec, tail, va_arg(args, unsigned long long));
+        AppendFormatted(out, directive, tail, va_arg(args, unsigned long long));
         break;
     case Length::Size:
     case Length::PtrDiff:
-        AppendFormatted(out, spec, tail, static_cast<unsigned long long>(va_arg(args, size_t)));
+        AppendFormatted(out, directive, tail, static_cast<unsigned long long>(va_arg(args, size_t)));
         break;
     case Length::IntMax:
-        AppendFormatted(out, spec, tail, static_cast<unsigned long long>(va_arg(args, uintmax_t)));
+        AppendFormatted(out, directive, tail, static_cast<unsigned long long>(va_arg(args, uintmax_t)));
         break;
     default:
-        AppendFormatted(out, spec, tail, static_cast<unsigned long long>(va_arg(args, unsigned)));
+        AppendFormatted(out, directive, tail, static_cast<unsigned long long>(va_arg(args, unsigned)));
         break;
     }
 }
 
-void AppendFloating(std::wstring& out, const Spec& spec, va_list& args) {
-    if (spec.length == Length::LongDouble) {
-        const wchar_t tail[] = {L'L', spec.conversion, L'\0'};
-        AppendFormatted(out, spec, tail, va_arg(args, long double));
+void AppendFloating(std::wstring& out, const Directive& directive, va_list& args) {
+    if (directive.length == Length::LongDouble) {
+        const wchar_t tail[] = {L'L', directive.conversion, L'\0'};
+        AppendFormatted(out, directive, tail, va_arg(args, long double));
     } else {
-        const wchar_t tail[] = {spec.conversion, L'\0'};
-        AppendFormatted(out, spec, tail, va_arg(args, double));
+        const wchar_t tail[] = {directive.conversion, L'\0'};
+        AppendFormatted(out, directive, tail, va_arg(args, double));
     }
 }
 
@@ -170,13 +171,13 @@ std::wstring Widen(const char* text) {
 }
 
 // Text with its precision (most characters) and width (padding with spaces); no printf, so any length fits.
-void AppendPaddedText(std::wstring& out, const Spec& spec, std::wstring text) {
-    if (spec.precision >= 0 && text.size() > static_cast<size_t>(spec.precision)) {
-        text.resize(static_cast<size_t>(spec.precision));
+void AppendPaddedText(std::wstring& out, const Directive& directive, std::wstring text) {
+    if (directive.precision >= 0 && text.size() > static_cast<size_t>(directive.precision)) {
+        text.resize(static_cast<size_t>(directive.precision));
     }
-    const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+    const size_t width = directive.width > 0 ? static_cast<size_t>(directive.width) : 0;
     const size_t padding = width > text.size() ? width - text.size() : 0;
-    if (spec.flags.find(L'-') != std::wstring::npos) {
+    if (directive.flags.find(L'-') != std::wstring::npos) {
         out += text;
         out.append(padding, L' ');
     } else {
@@ -185,47 +186,47 @@ void AppendPaddedText(std::wstring& out, const Spec& spec, std::wstring text) {
     }
 }
 
-void AppendText(std::wstring& out, const Spec& spec, bool narrow, va_list& args) {
+void AppendText(std::wstring& out, const Directive& directive, bool narrow, va_list& args) {
     if (narrow) {
         const char* value = va_arg(args, const char*);
-        AppendPaddedText(out, spec, value != nullptr ? Widen(value) : L"(null)");
+        AppendPaddedText(out, directive, value != nullptr ? Widen(value) : L"(null)");
     } else {
         const wchar_t* value = va_arg(args, const wchar_t*);
-        AppendPaddedText(out, spec, value != nullptr ? value : L"(null)");
+        AppendPaddedText(out, directive, value != nullptr ? value : L"(null)");
     }
 }
 
-void AppendCharacter(std::wstring& out, const Spec& spec, bool narrow, va_list& args) {
+void AppendCharacter(std::wstring& out, const Directive& directive, bool narrow, va_list& args) {
     const int value = va_arg(args, int);
     const wchar_t character =
         narrow ? static_cast<wchar_t>(static_cast<unsigned char>(value)) : static_cast<wchar_t>(value);
-    Spec asText = spec;
+    Directive asText = directive;
     asText.precision = -1;
     // A NUL character adds nothing.
     AppendPaddedText(out, asText, character != L'\0' ? std::wstring(1, character) : std::wstring());
 }
 
 void AppendPointer(std::wstring& out, va_list& args) {
-    Spec spec;
-    spec.flags = L"0";
-    spec.width = static_cast<int>(sizeof(void*) * 2);
-    AppendFormatted(out, spec, L"llX",
+    Directive directive;
+    directive.flags = L"0";
+    directive.width = static_cast<int>(sizeof(void*) * 2);
+    AppendFormatted(out, directive, L"llX",
                     static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(va_arg(args, void*))));
 }
 
 // Converts one value; false for an unknown conversion, which is then copied as it stands.
-bool AppendConversion(std::wstring& out, const Spec& spec, va_list& args) {
-    const bool narrowLength = spec.length == Length::Short || spec.length == Length::Char;
-    switch (spec.conversion) {
+bool AppendConversion(std::wstring& out, const Directive& directive, va_list& args) {
+    const bool narrowLength = directive.length == Length::Short || directive.length == Length::Char;
+    switch (directive.conversion) {
     case L'd':
     case L'i':
-        AppendSigned(out, spec, args);
+        AppendSigned(out, directive, args);
         return true;
     case L'u':
     case L'o':
     case L'x':
     case L'X':
-        AppendUnsigned(out, spec, args);
+        AppendUnsigned(out, directive, args);
         return true;
     case L'f':
     case L'F':
@@ -235,19 +236,21 @@ bool AppendConversion(std::wstring& out, const Spec& spec, va_list& args) {
     case L'G':
     case L'a':
     case L'A':
-        AppendFloating(out, spec, args);
+        AppendFloating(out, directive, args);
         return true;
     case L's':
-        AppendText(out, spec, narrowLength, args);
+        AppendText(out, directive, narrowLength, args);
         return true;
     case L'S':
-        AppendText(out, spec, spec.length != Length::Long && spec.length != Length::Wide, args);
+        AppendText(out, directive, directive.length != Length::Long && directive.length != Length::Wide,
+                   args);
         return true;
     case L'c':
-        AppendCharacter(out, spec, narrowLength, args);
+        AppendCharacter(out, directive, narrowLength, args);
         return true;
     case L'C':
-        AppendCharacter(out, spec, spec.length != Length::Long && spec.length != Length::Wide, args);
+        AppendCharacter(out, directive, directive.length != Length::Long && directive.length != Length::Wide,
+                        args);
         return true;
     case L'p':
         AppendPointer(out, args);
@@ -280,32 +283,32 @@ std::wstring FormatWideMicrosoftStyle(const wchar_t* format, va_list args) {
             continue;
         }
         const wchar_t* start = at++;
-        Spec spec;
+        Directive directive;
         while (IsFlag(*at)) {
-            spec.flags.push_back(*at++);
+            directive.flags.push_back(*at++);
         }
         int count = 0;
         if (ReadCount(at, rest, count)) {
             // A negative width from '*' means left alignment.
             if (count < 0) {
-                spec.flags.push_back(L'-');
+                directive.flags.push_back(L'-');
             }
-            spec.width = Bounded(count < 0 ? -static_cast<long long>(count) : count);
+            directive.width = Bounded(count < 0 ? -static_cast<long long>(count) : count);
         }
         if (*at == L'.') {
             ++at;
             // "." alone is precision 0; a negative one from '*' counts as none.
-            spec.precision = ReadCount(at, rest, count) ? (count < 0 ? -1 : Bounded(count)) : 0;
+            directive.precision = ReadCount(at, rest, count) ? (count < 0 ? -1 : Bounded(count)) : 0;
         }
-        spec.length = ReadLength(at);
-        spec.conversion = *at;
-        if (spec.conversion == L'\0') {
+        directive.length = ReadLength(at);
+        directive.conversion = *at;
+        if (directive.conversion == L'\0') {
             // Cut short at the end of the format: the text stays as it was written.
             out.append(start, static_cast<size_t>(at - start));
             break;
         }
         ++at;
-        if (!AppendConversion(out, spec, rest)) {
+        if (!AppendConversion(out, directive, rest)) {
             out.append(start, static_cast<size_t>(at - start));
         }
     }
