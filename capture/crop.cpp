@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "capture/capture_rules.h"
 #include "base/gdi_scope.h"
+#include "capture/capture_rules.h"
 #include "log/log.h"
 
 bool CropCapturedImage(const CapturedImage& source, const Rect& rect, CapturedImage& out) {

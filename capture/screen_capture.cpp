@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "capture/capture_rules.h"
 #include "base/gdi_scope.h"
 #include "base/win_rect.h"
+#include "capture/capture_rules.h"
 #include "log/log.h"
 
 namespace {

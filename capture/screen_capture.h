@@ -1,6 +1,6 @@
 #pragma once
-#include "capture/captured_image.h"
 #include "base/rect.h"
+#include "capture/captured_image.h"
 
 // Copies a rectangle of the virtual screen (1..32000 pixels each way) into `out`; `out` is emptied first.
 bool CaptureScreenRect(const Rect& rect, CapturedImage& out);

@@ -2,8 +2,8 @@
 
 #include <dwmapi.h>
 
-#include "capture/screen_capture.h"
 #include "base/win_rect.h"
+#include "capture/screen_capture.h"
 #include "capture/window_rules.h"
 #include "log/log.h"
 

@@ -1,5 +1,5 @@
-#include "base/paint_buffer.h"
 #include "base/gdi_scope.h"
+#include "base/paint_buffer.h"
 #include "floatbar/floatbar_state.h"
 #include "text/texts.h"
 

@@ -4,8 +4,8 @@
 
 #include "base/dpi_scale.h"
 #include "base/paint_buffer.h"
-#include "base/window_helpers.h"
 #include "base/win_rect.h"
+#include "base/window_helpers.h"
 #include "settings/settings_layout.h"
 #include "settings/settings_palette.h"
 #include "settings/settings_state.h"

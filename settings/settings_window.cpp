@@ -4,8 +4,8 @@
 #include <dwmapi.h>
 
 #include "base/dpi_scale.h"
-#include "base/window_helpers.h"
 #include "base/win_rect.h"
+#include "base/window_helpers.h"
 #include "log/log.h"
 #include "settings/folder_picker.h"
 #include "settings/hotkey_recorder.h"
