@@ -77,6 +77,17 @@ class FloatBarTest : public ::testing::Test {
 
     void Press(Point at) { SendMessageW(floatBarWindow, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(at.x, at.y)); }
 
+    // Shows the bar and presses on its caption, 5 pixels in and 20 down, with the pointer there; `start` is
+    // the bar's rectangle before the drag.
+    void StartCaptionDrag(RECT& start) {
+        GetConfig().toolbar = true;
+        ASSERT_NO_FATAL_FAILURE(Create());
+        start = WindowRect(floatBarWindow);
+        ASSERT_TRUE(PlacePointer(start.left + floatBar->captionRect.left + 5, start.top + 20));
+        Press(Point{floatBar->captionRect.left + 5, 20});
+        ASSERT_TRUE(floatBar->dragging);
+    }
+
     AppConfig savedConfig_;
     UiLanguage savedLanguage_ = UiLanguage::SimplifiedChinese;
     CapturedLog log_;
@@ -295,12 +306,8 @@ TEST_F(FloatBarTest, ALanguageChangeRelaysTheBarOutAndKeepsItsTopLeft) {
 }
 
 TEST_F(FloatBarTest, ADragThatLosesTheMouseEndsSoTheBarNoLongerFollows) {
-    GetConfig().toolbar = true;
-    ASSERT_NO_FATAL_FAILURE(Create());
-    const RECT start = WindowRect(floatBarWindow);
-    ASSERT_TRUE(PlacePointer(start.left + floatBar->captionRect.left + 5, start.top + 20));
-    Press(Point{floatBar->captionRect.left + 5, 20});
-    ASSERT_TRUE(floatBar->dragging);
+    RECT start = {};
+    ASSERT_NO_FATAL_FAILURE(StartCaptionDrag(start));
     ASSERT_TRUE(PlacePointer(start.left + 45, start.top + 60));
     SendMessageW(floatBarWindow, WM_MOUSEMOVE, MK_LBUTTON, PointParam(0, 0));
     EXPECT_EQ(WindowRect(floatBarWindow).left, start.left + 40 - floatBar->captionRect.left);
@@ -318,12 +325,8 @@ TEST_F(FloatBarTest, ADragThatLosesTheMouseEndsSoTheBarNoLongerFollows) {
 }
 
 TEST_F(FloatBarTest, AReleaseBeforeTheLastMoveIsHandledStillPutsTheBarWhereTheButtonCameUp) {
-    GetConfig().toolbar = true;
-    ASSERT_NO_FATAL_FAILURE(Create());
-    const RECT start = WindowRect(floatBarWindow);
-    ASSERT_TRUE(PlacePointer(start.left + floatBar->captionRect.left + 5, start.top + 20));
-    Press(Point{floatBar->captionRect.left + 5, 20});
-    ASSERT_TRUE(floatBar->dragging);
+    RECT start = {};
+    ASSERT_NO_FATAL_FAILURE(StartCaptionDrag(start));
     // The pointer moves, but the button comes up before that move reaches the bar.
     ASSERT_TRUE(PlacePointer(start.left + floatBar->captionRect.left + 5 + 70, start.top + 20 + 90));
     SendMessageW(floatBarWindow, WM_LBUTTONUP, 0, PointParam(floatBar->captionRect.left + 5, 20));

@@ -207,18 +207,25 @@ TEST_F(PreviewWindowTest, HoverLightsTheButtonUnderThePointerUntilItLeaves) {
 // Where a drag starts: on the picture, or on the shadow to its left.
 enum class DragStart { Picture, Shadow };
 
-class PreviewDragTest : public PreviewWindowTest, public ::testing::WithParamInterface<DragStart> {};
+class PreviewDragTest : public PreviewWindowTest, public ::testing::WithParamInterface<DragStart> {
+  protected:
+    // The point of the preview's client area where this case's drag starts.
+    Point DragStartPoint(const PreviewState& state) const {
+        const PreviewLayout layout = ComputePreviewLayout(state);
+        Point start = Centre(layout.imageRect);
+        if (GetParam() == DragStart::Shadow) {
+            start.x = layout.imageRect.left - state.shadowSize / 2;
+        }
+        return start;
+    }
+};
 
 TEST_P(PreviewDragTest, WindowFollowsThePointerExactly) {
     HWND window = OpenPreview(200, 100);
     ASSERT_NE(window, nullptr);
     const PreviewState& state = *PreviewStateOf(window);
-    const PreviewLayout layout = ComputePreviewLayout(state);
-    Point start = Centre(layout.imageRect);
-    if (GetParam() == DragStart::Shadow) {
-        start.x = layout.imageRect.left - state.shadowSize / 2;
-    }
-    ASSERT_EQ(HitTestPreviewButton(layout, start), -1);
+    const Point start = DragStartPoint(state);
+    ASSERT_EQ(HitTestPreviewButton(ComputePreviewLayout(state), start), -1);
     const RECT before = WindowRect(window);
     const POINT startOnScreen = {before.left + start.x, before.top + start.y};
     ASSERT_TRUE(PlacePointer(startOnScreen.x, startOnScreen.y));
@@ -254,11 +261,7 @@ TEST_P(PreviewDragTest, AReleaseBeforeTheLastMoveIsHandledStillPutsTheWindowWher
     HWND window = OpenPreview(200, 100);
     ASSERT_NE(window, nullptr);
     const PreviewState& state = *PreviewStateOf(window);
-    const PreviewLayout layout = ComputePreviewLayout(state);
-    Point start = Centre(layout.imageRect);
-    if (GetParam() == DragStart::Shadow) {
-        start.x = layout.imageRect.left - state.shadowSize / 2;
-    }
+    const Point start = DragStartPoint(state);
     const RECT before = WindowRect(window);
     ASSERT_TRUE(PlacePointer(before.left + start.x, before.top + start.y));
     Press(window, start);
