@@ -11,9 +11,9 @@ TEST_F(CaptureE2ETest, ScreenShortcutWritesTheWholeMonitorAsPng) {
     ASSERT_NO_FATAL_FAILURE(ShowPattern(pattern, L"300 200 320 240", place));
 
     SetCursorPos(20, 20);
-    PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
+    PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'F');
     const std::wstring path = WaitForSavedPath();
-    ASSERT_TRUE(IsCaptureFileName(path, folder_, L"png")) << ToUtf8(path);
+    ASSERT_TRUE(IsCaptureFileName(path, folder_, L"png")) << ToUtf8(path) << LogForFailure();
 
     const DecodedImage image = DecodeImageFile(path);
     ASSERT_TRUE(image.ok);
@@ -35,7 +35,7 @@ TEST_F(CaptureE2ETest, WindowShortcutCapturesExactlyTheForegroundWindow) {
     ASSERT_NO_FATAL_FAILURE(ShowPattern(pattern, L"400 300 360 260 framed", place));
     ASSERT_EQ(GetForegroundWindow(), place.window);
 
-    PressShortcut(MOD_CONTROL | MOD_ALT, 'W');
+    PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'W');
     const std::wstring path = WaitForSavedPath();
     ASSERT_TRUE(IsCaptureFileName(path, folder_, L"png")) << ToUtf8(path);
 
@@ -61,7 +61,7 @@ TEST_F(CaptureE2ETest, JpegFormatWritesAJpgWithTheConfiguredQuality) {
     ChildProcess korvel;
     ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
 
-    PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
+    PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'F');
     const std::wstring path = WaitForSavedPath();
     ASSERT_TRUE(IsCaptureFileName(path, folder_, L"jpg")) << ToUtf8(path);
     // Wine's encoder ignores the quality, so what is checked is the quality Korvel hands it.
@@ -81,7 +81,7 @@ TEST_F(CaptureE2ETest, BlockedSaveFolderIsLoggedAndTheCaptureStillReachesThePrev
     ChildProcess korvel;
     ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
 
-    PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
+    PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'F');
     ASSERT_TRUE(WaitForLogLine(L"[ERROR] 保存截图失败 dir=" + folder_ + L" format=0", 10000));
     EXPECT_TRUE(WaitForLogLine(L"[INFO] 预览已显示 hwnd=", 2000));
     const std::vector<std::wstring> lines = ReadKorvelLog();
@@ -104,7 +104,7 @@ TEST_F(CaptureE2ETest, ASaveFolderTensOfThousandsOfLevelsDeepFailsCleanlyAndKorv
     ChildProcess korvel;
     ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel));
 
-    PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
+    PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'F');
     ASSERT_TRUE(WaitForLogLine(L"[ERROR] 保存截图失败 dir=" + folder_ + L"\\a\\a\\a", 20000))
         << LogForFailure();
     EXPECT_TRUE(WaitForLogLine(L"[INFO] 预览已显示 hwnd=", 5000));

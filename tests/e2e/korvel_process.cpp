@@ -95,8 +95,18 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& argume
     }
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info_) != FALSE;
+    // Wine now and then answers a start right after the program file was written with an internal error;
+    // a moment later the same start works. Any other failure is reported at once.
+    for (int attempt = 0;; ++attempt) {
+        if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &info_)) {
+            return true;
+        }
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 4) {
+            return false;
+        }
+        Sleep(300);
+    }
 }
 
 bool ChildProcess::Attach(DWORD processId) {

@@ -175,14 +175,6 @@ class SettingsE2ETest : public KorvelE2ETest {
         EXPECT_TRUE(CancelOverlay());
     }
 
-    static int LogCount(const std::wstring& part) {
-        int count = 0;
-        for (const std::wstring& line : ReadKorvelLog()) {
-            count += line.find(part) != std::wstring::npos ? 1 : 0;
-        }
-        return count;
-    }
-
     ChildProcess korvel_;
     HWND host_ = nullptr;
     HWND settings_ = nullptr;

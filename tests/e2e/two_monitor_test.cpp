@@ -193,7 +193,7 @@ TEST_F(TwoMonitorTest, TheScreenShortcutOnTheLeftMonitorSavesExactlyThatMonitor)
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ShowPattern(pattern_, L"-1100 300 500 400", place_));
     MovePointer(left_.rect.left + 100, 900);
-    PressShortcut(MOD_CONTROL | MOD_ALT, 'F');
+    PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'F');
     const RECT& m = left_.rect;
     ExpectSavedPicture(SIZE{m.right - m.left, m.bottom - m.top}, POINT{m.left, m.top}, ClientArea(place_));
     EXPECT_GE(FindLogLine(ReadKorvelLog(), L"rect=" + RectText(m)), 0) << LogForFailure();
@@ -204,7 +204,7 @@ TEST_F(TwoMonitorTest, AWindowOnTheLeftMonitorIsCapturedWithItsNegativeOrigin) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ShowPattern(pattern_, L"-1000 150 420 300 framed", place_));
     ASSERT_EQ(GetForegroundWindow(), place_.window);
-    PressShortcut(MOD_CONTROL | MOD_ALT, 'W');
+    PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'W');
     const RECT& w = place_.windowRect;
     ExpectSavedPicture(SIZE{w.right - w.left, w.bottom - w.top}, POINT{w.left, w.top}, ClientArea(place_));
     ExpectPreviewInside(left_);
