@@ -34,6 +34,18 @@ template <typename Condition> bool WaitFor(Condition done, DWORD timeoutMs = 500
     }
 }
 
+// Gives `window`, one of this thread's own, the foreground. Under Wine, the activation of a window that another
+// program has just brought forward can arrive after ours and take the foreground back, so it is asked again.
+bool TakeForeground(HWND window) {
+    return WaitFor([window] {
+        if (GetForegroundWindow() == window) {
+            return true;
+        }
+        SetForegroundWindow(window);
+        return false;
+    });
+}
+
 RECT WindowRectOf(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -309,8 +321,7 @@ namespace {
 void ExpectTheWalkToChoose(const PatternWindow& expected) {
     OwnWindow own(420, 320, 100, 100);
     ASSERT_NE(nullptr, own.Window());
-    SetForegroundWindow(own.Window());
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == own.Window(); }));
+    ASSERT_TRUE(TakeForeground(own.Window()));
     ASSERT_EQ(own.Window(), GetTopWindow(nullptr));
 
     CapturedLog log;
@@ -369,8 +380,7 @@ TEST(WindowCaptureTest, RefusesAWindowEntirelyOffTheScreen) {
 TEST(WindowCaptureTest, FailsWhenNoWindowCanBeCaptured) {
     OwnWindow own(100, 100, 300, 200);
     ASSERT_NE(nullptr, own.Window());
-    SetForegroundWindow(own.Window());
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == own.Window(); }));
+    ASSERT_TRUE(TakeForeground(own.Window()));
     // A bare display (or a fresh virtual desktop) shows no other program's window; anything else makes this
     // test meaningless rather than wrong.
     for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
