@@ -34,8 +34,9 @@ template <typename Condition> bool WaitFor(Condition done, DWORD timeoutMs = 500
     }
 }
 
-// Gives `window`, one of this thread's own, the foreground. Under Wine, the activation of a window that another
-// program has just brought forward can arrive after ours and take the foreground back, so it is asked again.
+// Gives `window`, one of this thread's own, the foreground. Under Wine, the activation of a window that
+// another program has just brought forward can arrive after ours and take the foreground back, so it is asked
+// again.
 bool TakeForeground(HWND window) {
     return WaitFor([window] {
         if (GetForegroundWindow() == window) {
