@@ -34,17 +34,30 @@ template <typename Condition> bool WaitFor(Condition done, DWORD timeoutMs = 500
     }
 }
 
-// Gives `window`, one of this thread's own, the foreground. Under Wine, the activation of a window that
-// another program has just brought forward can arrive after ours and take the foreground back, so it is asked
-// again.
+// Gives `window`, one of this thread's own, the foreground and the top of the z-order, and waits until both
+// have held for a few polls. Under Wine, the activation of a window that another program has just brought
+// forward can arrive after ours and take the foreground or the top back, so each is asked for again.
 bool TakeForeground(HWND window) {
-    return WaitFor([window] {
-        if (GetForegroundWindow() == window) {
-            return true;
+    int steadyPolls = 0;
+    const bool taken = WaitFor([window, &steadyPolls] {
+        const bool foreground = GetForegroundWindow() == window;
+        const bool top = GetTopWindow(nullptr) == window;
+        if (foreground && top) {
+            return ++steadyPolls >= 5;
         }
-        SetForegroundWindow(window);
+        steadyPolls = 0;
+        if (!foreground) {
+            SetForegroundWindow(window);
+        } else {
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
         return false;
     });
+    if (!taken) {
+        ADD_FAILURE() << "window " << window << " not in front: foreground=" << GetForegroundWindow()
+                      << " top=" << GetTopWindow(nullptr);
+    }
+    return taken;
 }
 
 RECT WindowRectOf(HWND window) {
