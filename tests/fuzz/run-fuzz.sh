@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs one libFuzzer target of the native build for a bounded time, starting from its committed seed corpus:
+# Runs one libFuzzer target of the native build for a bounded time, starting from its committed sample inputs:
 #   run-fuzz.sh FUZZER SEED_DIR SECONDS ARTIFACT_DIR [DICTIONARY]
 # New inputs go to a temporary folder and are dropped, so a run never adds files to the repository. An input
 # that crashes is kept in ARTIFACT_DIR (in the build folder), to be turned into a unit test.
