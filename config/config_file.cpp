@@ -13,7 +13,6 @@ namespace {
 
 // A larger file is not one that this program wrote; it is left alone rather than read into memory.
 constexpr LONGLONG kMaxConfigBytes = 0x100000;
-const char kUtf8Bom[3] = {'\xEF', '\xBB', '\xBF'};
 
 // The whole file, or false after logging why it could not be read.
 bool ReadConfigBytes(const std::wstring& path, std::string& bytes) {

@@ -121,8 +121,9 @@ AppConfig ConfigFromText(const std::wstring& text) {
 }
 
 std::string WithoutUtf8Bom(const std::string& bytes) {
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        return bytes.substr(3);
+    if (bytes.size() >= sizeof kUtf8Bom &&
+        bytes.compare(0, sizeof kUtf8Bom, kUtf8Bom, sizeof kUtf8Bom) == 0) {
+        return bytes.substr(sizeof kUtf8Bom);
     }
     return bytes;
 }

@@ -15,6 +15,8 @@ void ApplyConfigKey(AppConfig& config, const std::wstring& key, const std::wstri
 void ApplyConfigText(AppConfig& config, const std::wstring& text);
 // What a decoded config.ini text gives: the defaults overlaid with its valid keys, validated.
 AppConfig ConfigFromText(const std::wstring& text);
+// The UTF-8 byte-order mark that config.ini is written with and may be read with.
+constexpr char kUtf8Bom[3] = {'\xEF', '\xBB', '\xBF'};
 // The file's bytes without a leading UTF-8 byte-order mark (EF BB BF), which the file may or may not have.
 std::string WithoutUtf8Bom(const std::string& bytes);
 // The 14 lines in their fixed order, each ending in CR LF (no byte-order mark).
