@@ -216,7 +216,10 @@ void AppendPointer(std::wstring& out, va_list& args) {
 
 // Converts one value; false for an unknown conversion, which is then copied as it stands.
 bool AppendConversion(std::wstring& out, const Directive& directive, va_list& args) {
+    // %s and %c are wide unless "h" or "hh" makes them narrow; %S and %C narrow unless "l" or "w" makes them
+    // wide.
     const bool narrowLength = directive.length == Length::Short || directive.length == Length::Char;
+    const bool wideLength = directive.length == Length::Long || directive.length == Length::Wide;
     switch (directive.conversion) {
     case L'd':
     case L'i':
@@ -242,15 +245,13 @@ bool AppendConversion(std::wstring& out, const Directive& directive, va_list& ar
         AppendText(out, directive, narrowLength, args);
         return true;
     case L'S':
-        AppendText(out, directive, directive.length != Length::Long && directive.length != Length::Wide,
-                   args);
+        AppendText(out, directive, !wideLength, args);
         return true;
     case L'c':
         AppendCharacter(out, directive, narrowLength, args);
         return true;
     case L'C':
-        AppendCharacter(out, directive, directive.length != Length::Long && directive.length != Length::Wide,
-                        args);
+        AppendCharacter(out, directive, !wideLength, args);
         return true;
     case L'p':
         AppendPointer(out, args);
