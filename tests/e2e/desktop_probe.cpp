@@ -325,6 +325,17 @@ std::vector<HWND> VisibleWindows(const wchar_t* className) {
     return windows;
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        if (condition()) {
+            return true;
+        }
+        Sleep(30);
+    } while (GetTickCount64() < deadline);
+    return condition();
+}
+
 HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {

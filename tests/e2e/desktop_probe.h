@@ -2,6 +2,7 @@
 // Observes and drives the Wine virtual desktop: tray balloons, popup menus, keys.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ void TypeText(const std::wstring& text);
 void DoubleClickLeft(int x, int y);
 // The visible top-level windows of a class, now.
 std::vector<HWND> VisibleWindows(const wchar_t* className);
+// Asks `condition` every 30 ms until it holds; true when it held in time.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // Waits for a visible top-level window of the class; null when none came in time.
 HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs);
 // True when no visible window of the class is left after `timeoutMs`.

@@ -1,7 +1,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "desktop_probe.h"
@@ -24,17 +23,6 @@ class KorvelE2ETest : public ::testing::Test {
         // The first start in a fresh prefix also builds Wine's font cache, which can take a while.
         ASSERT_NE(WaitForHostWindow(60000), nullptr) << LogForFailure();
         ASSERT_TRUE(WaitForLogLine(L"name=窗口", 10000)) << LogForFailure();
-    }
-
-    static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        do {
-            if (condition()) {
-                return true;
-            }
-            Sleep(30);
-        } while (GetTickCount64() < deadline);
-        return condition();
     }
 
     static int LogCount(const std::wstring& part) {

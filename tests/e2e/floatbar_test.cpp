@@ -78,14 +78,7 @@ RECT OnScreen(HWND bar, const Rect& r) {
 }
 
 bool WaitForVisibility(HWND window, bool visible, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if ((IsWindowVisible(window) != FALSE) == visible) {
-            return true;
-        }
-        Sleep(20);
-    } while (GetTickCount64() < deadline);
-    return false;
+    return WaitUntil([window, visible] { return (IsWindowVisible(window) != FALSE) == visible; }, timeoutMs);
 }
 
 class FloatBarE2ETest : public CaptureE2ETest {

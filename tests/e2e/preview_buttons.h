@@ -22,14 +22,7 @@ inline std::vector<HWND> VisiblePreviews() {
 }
 
 inline bool WaitForPreviewCount(size_t count, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if (VisiblePreviews().size() == count) {
-            return true;
-        }
-        Sleep(30);
-    } while (GetTickCount64() < deadline);
-    return false;
+    return WaitUntil([count] { return VisiblePreviews().size() == count; }, timeoutMs);
 }
 
 // Centre of a button (Pin, Save, Close, Copy) of a preview, in screen coordinates: the row ends at the
