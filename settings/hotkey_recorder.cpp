@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "app/commands.h"
+#include "base/paint_buffer.h"
 #include "base/window_helpers.h"
 #include "config/hotkey_text.h"
 #include "log/log.h"
-#include "base/paint_buffer.h"
 #include "settings/settings_palette.h"
 #include "settings/settings_rules.h"
 #include "text/texts.h"

@@ -7,9 +7,9 @@
 #include "config/config_file.h"
 #include "config/config_text.h"
 #include "log/data_folder.h"
-#include "text/texts.h"
 #include "support/import_patch.h"
 #include "support/test_support.h"
+#include "text/texts.h"
 
 namespace {
 

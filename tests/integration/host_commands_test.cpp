@@ -12,9 +12,9 @@
 #include "app/host.h"
 #include "config/config.h"
 #include "floatbar/floatbar.h"
+#include "support/test_support.h"
 #include "text/texts.h"
 #include "tray/tray.h"
-#include "support/test_support.h"
 
 namespace {
 

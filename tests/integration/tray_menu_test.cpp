@@ -11,10 +11,10 @@
 
 #include "app/commands.h"
 #include "config/config.h"
-#include "text/texts.h"
-#include "tray/tray.h"
 #include "support/import_patch.h"
 #include "support/test_support.h"
+#include "text/texts.h"
+#include "tray/tray.h"
 
 // The icon data travels to the shell in its full-size form.
 static_assert(sizeof(NOTIFYICONDATAW) == 976, "full-size NOTIFYICONDATAW expected");
