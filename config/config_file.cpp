@@ -41,9 +41,15 @@ bool ReadConfigBytes(const std::wstring& path, std::string& bytes) {
     return true;
 }
 
-// Malformed sequences become U+FFFD rather than failing the whole file.
+// Malformed sequences become U+FFFD rather than failing the whole file. A file in UTF-16 would decode into
+// lines that no key matches, so it is read as an empty text, with the line that says why.
 std::wstring DecodeUtf8(const std::string& bytes) {
     if (bytes.empty()) {
+        return {};
+    }
+    if (StartsWithUtf16Bom(bytes)) {
+        LogError(L"配置文件不是合法 UTF-8，err=%lu",
+                 static_cast<unsigned long>(ERROR_NO_UNICODE_TRANSLATION));
         return {};
     }
     const int byteCount = static_cast<int>(bytes.size());

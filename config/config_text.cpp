@@ -128,6 +128,10 @@ std::string WithoutUtf8Bom(const std::string& bytes) {
     return bytes;
 }
 
+bool StartsWithUtf16Bom(const std::string& bytes) {
+    return bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
+}
+
 std::wstring SerializeConfig(const AppConfig& config) {
     std::wstring text;
     AppendBindingLines(text, L"region", config.region);

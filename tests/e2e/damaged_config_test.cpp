@@ -91,7 +91,7 @@ std::string Nuls() {
            "\0path=C:\\nul\r\n"s;
 }
 
-// Saved as "Unicode" by an editor: read as UTF-8, no key matches and every value keeps its default.
+// Saved as "Unicode" by an editor: not UTF-8, which the log says, and every value keeps its default.
 std::string Utf16() {
     const std::wstring text = L"format=1\r\nlanguage=2\r\npath=C:\\Utf16\r\n";
     std::string bytes = "\xFF\xFE";
@@ -167,7 +167,11 @@ const DamagedConfig kDamagedConfigs[] = {
                                           ConfigReadLine(1, 90, DefaultSaveFolder(), 3)};
      },
      Afterwards::Kept},
-    {"Utf16", FileOf(Utf16), [] { return std::vector<std::wstring>{DefaultsReadLine()}; }, Afterwards::Kept},
+    {"Utf16", FileOf(Utf16),
+     [] {
+         return std::vector<std::wstring>{L"[ERROR] 配置文件不是合法 UTF-8，err=1113", DefaultsReadLine()};
+     },
+     Afterwards::Kept},
     {"ExactlyOneMebibyte", FileOf(AtTheLimit),
      [] { return std::vector<std::wstring>{ConfigReadLine(0, 90, DefaultSaveFolder(), 2)}; },
      Afterwards::Kept},

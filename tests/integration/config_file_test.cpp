@@ -240,6 +240,29 @@ TEST_F(ConfigFileTest, MalformedUtf8SpoilsOnlyItsOwnLine) {
     EXPECT_FALSE(log.Contains(L"UTF-8"));
 }
 
+// Saved as "Unicode" by an editor, in either byte order: the line says why every value is a default.
+TEST_F(ConfigFileTest, AFileInUtf16IsReportedAsNotUtf8AndGivesTheDefaults) {
+    const std::wstring text = L"[general]\r\nformat=1\r\nlanguage=2\r\n";
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "FE FF" : "FF FE");
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (wchar_t c : text) {
+            const char low = static_cast<char>(c & 0xFF);
+            const char high = static_cast<char>(c >> 8);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        CapturedLog log;
+        bool loaded = false;
+        const AppConfig config = LoadBytes(bytes, &loaded);
+        EXPECT_TRUE(loaded);
+        EXPECT_EQ(Fields(config), Fields(MakeDefaultConfig()));
+        const std::vector<std::wstring> lines = log.Lines();
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_NE(lines[0].find(L" [ERROR] 配置文件不是合法 UTF-8，err=1113\r\n"), std::wstring::npos);
+        EXPECT_NE(lines[1].find(L" [INFO] 已读取配置 format=0 "), std::wstring::npos);
+    }
+}
+
 TEST_F(ConfigFileTest, MissingKeysKeepDefaultsAndTheNextSaveWritesAll) {
     bool loaded = false;
     AppConfig config = LoadBytes("[general]\r\nregion_vk=66\r\n# note\r\n", &loaded);

@@ -242,3 +242,20 @@ TEST(ConfigSerialize, TextReadsBackToTheSameRecord) {
     ApplyConfigText(read, SerializeConfig(config));
     EXPECT_EQ(Fields(read), Fields(config));
 }
+
+TEST(ConfigUtf16Bom, OnlyFfFeOrFeFfAtTheStartMarksUtf16) {
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        bool utf16;
+    } cases[] = {
+        {"\xFF\xFEr\0"s, true},  {"\xFE\xFF\0r"s, true},
+        {"\xFF\xFE", true},      {"\xEF\xBB\xBFregion_vk=65", false},
+        {"region_vk=65", false}, {"\xFF", false},
+        {"\xFE", false},         {"\xFE\xFE", false},
+        {"x\xFF\xFE", false},    {"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StartsWithUtf16Bom(c.bytes), c.utf16) << "bytes: " << testing::PrintToString(c.bytes);
+    }
+}
