@@ -121,6 +121,13 @@ bool AutoSaveCapture(const CapturedImage& image, const std::wstring& folder, int
         LogError(L"保存失败：目录为空");
         return false;
     }
+    // Windows would make the levels that fit within its limit and then fail; Wine, which does not enforce the
+    // limit, would go on making level after level. Refused before anything is made.
+    if (SaveFolderTooLong(trimmed)) {
+        LogError(L"保存失败：目录路径过长 length=%d max=%d path=%s", static_cast<int>(trimmed.size()),
+                 static_cast<int>(kMaxSaveFolderChars), trimmed.c_str());
+        return false;
+    }
     if (!EnsureDirectory(trimmed)) {
         return false; // the directory step has logged why
     }

@@ -18,6 +18,10 @@ std::wstring TrimSaveFolder(const std::wstring& folder) {
     return trimmed;
 }
 
+bool SaveFolderTooLong(const std::wstring& folder) {
+    return TrimSaveFolder(folder).size() > kMaxSaveFolderChars;
+}
+
 const wchar_t* ImageExtension(int format) {
     return format == 1 ? L"jpg" : L"png";
 }

@@ -392,6 +392,22 @@ TEST_F(AutoSaveTest, FolderBlockedByAFileFailsWithoutALineOfItsOwn) {
     EXPECT_EQ(std::vector<std::wstring>{L"blocked"}, FilesIn(folder_.Path()));
 }
 
+// Wine would make every level of it; Windows would refuse it, but only after making the levels it can.
+TEST_F(AutoSaveTest, AFolderLongerThanWindowsCanMakeIsRefusedBeforeAnyLevelIsMade) {
+    std::wstring deep = folder_.Join(L"deep");
+    while (deep.size() < kMaxSaveFolderChars + 1) {
+        deep += L"\\level";
+    }
+    deep.resize(kMaxSaveFolderChars + 1);
+    std::wstring savedPath = L"left over";
+    EXPECT_FALSE(AutoSaveCapture(image_, deep + L"\\", 0, 50, savedPath));
+
+    EXPECT_TRUE(savedPath.empty());
+    EXPECT_EQ((std::vector<std::wstring>{Error(L"保存失败：目录路径过长 length=249 max=248 path=" + deep)}),
+              Messages(log_));
+    EXPECT_TRUE(FilesIn(folder_.Path()).empty()) << "nothing created";
+}
+
 TEST_F(AutoSaveTest, FailedEncodingLeavesTheOutputPathEmpty) {
     CapturedImage stale;
     stale.bitmap = CreatePatternBitmap(4, 4, FinePattern);

@@ -90,3 +90,36 @@ TEST(SaveRulesTest, CaptureFileNameTakesTheExtensionOfTheFormat) {
     EXPECT_EQ(L"Korvel_20240305_142530_047.jpg", CaptureFileName(time, ImageExtension(1)));
     EXPECT_EQ(L"Korvel_20240305_142530_047.png", CaptureFileName(time, ImageExtension(7)));
 }
+
+namespace {
+
+// `start` padded with letters to `length` characters, then `end` appended.
+std::wstring FolderOfLength(const std::wstring& start, size_t length, const std::wstring& end = L"") {
+    return start + std::wstring(length - start.size(), L'a') + end;
+}
+
+} // namespace
+
+TEST(SaveRulesTest, AFolderLongerThan248CharactersIsTooLongWhateverItsSeparators) {
+    const struct {
+        const char* name;
+        std::wstring folder;
+        bool tooLong;
+    } cases[] = {
+        {"248", FolderOfLength(L"C:\\shots\\", 248), false},
+        {"249", FolderOfLength(L"C:\\shots\\", 249), true},
+        {"248 and a trailing separator", FolderOfLength(L"C:\\shots\\", 248, L"\\"), false},
+        {"248 and trailing separators of both kinds", FolderOfLength(L"C:\\shots\\", 248, L"\\/"), false},
+        {"249 and a trailing separator", FolderOfLength(L"C:\\shots\\", 249, L"\\"), true},
+        {"248 in forward slashes", FolderOfLength(L"C:/shots/", 248, L"/"), false},
+        {"249 in forward slashes", FolderOfLength(L"C:/shots/", 249), true},
+        {"248 with the long-path prefix", FolderOfLength(L"\\\\?\\C:\\shots\\", 248), false},
+        {"249 with the long-path prefix", FolderOfLength(L"\\\\?\\C:\\shots\\", 249), true},
+        {"a network share of 249", FolderOfLength(L"\\\\server\\share\\", 249), true},
+        {"a drive root", L"C:\\", false},
+        {"empty", L"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.tooLong, SaveFolderTooLong(c.folder)) << c.name;
+    }
+}
