@@ -5,7 +5,9 @@
 #include <string>
 
 #include "app/commands.h"
+#include "capture/save_rules.h"
 #include "config/config_file.h"
+#include "config/config_text.h"
 #include "log/log.h"
 #include "settings/hotkey_recorder.h"
 #include "settings/path_edit.h"
@@ -94,10 +96,16 @@ void ApplySettings(HWND window) {
         ShowSettingsMessage(window, 19, MB_ICONWARNING);
         return;
     }
-    // Not trimmed: a folder of spaces is the user's choice.
+    // config.ini keeps no blanks around a value, so a folder of spaces would come back empty, that is as the
+    // default folder, at the next start.
     const std::wstring folder = TakeSaveFolder(window);
-    if (folder.empty()) {
+    if (TrimSpaces(folder).empty()) {
         ShowSettingsMessage(window, 20, MB_ICONWARNING);
+        return;
+    }
+    // Every capture would fail to save into it. Text 49: the save folder is too long.
+    if (SaveFolderTooLong(folder)) {
+        ShowSettingsMessage(window, 49, MB_ICONWARNING);
         return;
     }
     AppConfig updated = GetConfig();

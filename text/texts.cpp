@@ -297,6 +297,11 @@ const wchar_t* const kTexts[] = {
     L"有快捷鍵註冊失敗，可能與其他軟體衝突。",
     L"A shortcut could not be registered. It may conflict with another app.",
     L"ショートカットを登録できません。他のアプリと衝突している可能性があります。",
+    // 49
+    L"保存路径太长，最多 248 个字符。",
+    L"儲存路徑太長，最多 248 個字元。",
+    L"The save folder is too long. Use at most 248 characters.",
+    L"保存先が長すぎます。248 文字以内にしてください。",
 };
 // clang-format on
 

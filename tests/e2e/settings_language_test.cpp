@@ -1,5 +1,6 @@
 // The settings window of the real Korvel.exe: the live language switch and its undoing, the folder picker,
 // the path field's keys and pastes, Tab through the controls, and the palette on screen.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,71 @@ TEST_F(SettingsE2ETest, BrowseOpensInTheFieldsFolderAndFillsTheFieldWithTheChoic
     EXPECT_EQ(LogCount(L"目录选择对话框失败"), 0);
     EXPECT_NE(ReadConfigFile().find("path=C:\\korvel-e2e\\browse-start\r\n"), std::string::npos)
         << "only OK saves";
+}
+
+// A folder longer than Windows lets Korvel make is refused by OK with a message of its own, whether
+// config.ini held it or it was typed, pasted or picked; one of 248 characters is saved.
+TEST_F(SettingsE2ETest, OkRefusesAFolderTooLongWhereverItCameFrom) {
+    std::wstring tooLong = L"C:\\korvel-e2e\\too-long";
+    while (tooLong.size() < 249) {
+        tooLong += L"\\level";
+    }
+    tooLong.resize(249);
+    ASSERT_NE(tooLong.back(), L'\\');
+    // The picker returns only a folder that exists: Wine makes it, though Windows would not.
+    for (size_t at = tooLong.find(L'\\', 3); at != std::wstring::npos; at = tooLong.find(L'\\', at + 1)) {
+        CreateDirectoryW(tooLong.substr(0, at).c_str(), nullptr);
+    }
+    ASSERT_TRUE(CreateDirectoryW(tooLong.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    AppConfig config = SampleConfig();
+    config.saveDir = tooLong;
+    ASSERT_NO_FATAL_FAILURE(StartWith(config));
+    const std::string before = ReadConfigFile();
+    ASSERT_NE(OpenFromTray(), nullptr);
+
+    const auto replaceField = [&](const std::wstring& text) {
+        ClickChild(kPathEditId);
+        PressKey(VK_END);
+        PressShortcut(MOD_SHIFT, VK_HOME);
+        TypeText(text);
+    };
+    const struct {
+        const char* source;
+        std::function<void()> fill;
+    } sources[] = {
+        {"config.ini", [] {}},
+        {"typed", [&] { replaceField(tooLong); }},
+        {"pasted",
+         [&] {
+             ASSERT_TRUE(PutTextOnClipboard(nullptr, tooLong));
+             replaceField(L"");
+             PressShortcut(MOD_CONTROL, 'V');
+         }},
+        {"picked",
+         [&] {
+             replaceField(L"C:\\korvel-e2e");
+             ClickChild(kBrowseButtonId);
+             ASSERT_NE(WaitForFolderPicker(), nullptr);
+             TypeText(tooLong);
+             PressKey(VK_RETURN);
+             ASSERT_TRUE(WaitForLogLine(L"[INFO] 选择保存目录 " + tooLong, 5000));
+         }},
+    };
+    for (const auto& source : sources) {
+        SCOPED_TRACE(source.source);
+        ASSERT_NO_FATAL_FAILURE(source.fill());
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(Child(kPathEditId)) == tooLong; }, 3000));
+        ClickChild(kOkButtonId);
+        EXPECT_EQ(AnswerKorvelMessageBox(5000), L"保存路径太长，最多 248 个字符。");
+        EXPECT_TRUE(IsWindowVisible(settings_));
+        EXPECT_EQ(ReadConfigFile(), before);
+    }
+
+    const std::wstring fits = tooLong.substr(0, 248);
+    replaceField(fits);
+    ClickChild(kOkButtonId);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(settings_); }, 3000));
+    EXPECT_NE(ReadConfigFile().find("path=" + ToUtf8(fits) + "\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsE2ETest, ThePathFieldTakesNoLineBreakFromEnterOrAnyPaste) {

@@ -173,15 +173,23 @@ TEST_F(SettingsE2ETest, OkRefusesEqualShortcutsAndAnEmptyFolderAndSavesOnceTheyA
     EXPECT_EQ(AnswerKorvelMessageBox(5000), L"请填写保存路径。");
     EXPECT_EQ(ReadConfigFile(), before);
 
-    // A folder of one space is the user's to choose.
+    // config.ini would read a folder of spaces back as empty, that is as the default folder.
     ClickChild(kPathEditId);
-    TypeText(L" ");
+    TypeText(L"  ");
+    ClickChild(kOkButtonId);
+    EXPECT_EQ(AnswerKorvelMessageBox(5000), L"请填写保存路径。");
+    EXPECT_EQ(ReadConfigFile(), before);
+
+    ClickChild(kPathEditId);
+    PressKey(VK_END);
+    PressShortcut(MOD_SHIFT, VK_HOME);
+    TypeText(L"E:\\shots");
     ClickChild(kOkButtonId);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(settings_); }, 3000));
     const std::string saved = ReadConfigFile();
     EXPECT_NE(saved.find("region_mod=6\r\nregion_vk=81\r\nregion_enabled=1\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("full_mod=0\r\nfull_vk=0\r\nfull_enabled=0\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("path= \r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("path=E:\\shots\r\n"), std::string::npos) << saved;
     EXPECT_TRUE(WaitForLogLine(L"[INFO] 设置已保存 language=0 format=0", 1000));
 }
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -206,6 +207,70 @@ TEST_F(SettingsWindowTest, ASecondOpeningReturnsToGeneralAndDropsUnsavedEdits) {
     EXPECT_EQ(after.left, 40);
     EXPECT_EQ(after.top, 30);
     EXPECT_TRUE(log_.Contains(L"[INFO] 设置单选 formatId=2300 languageId=2400"));
+}
+
+// OK refuses a folder that config.ini would read back as empty, and one longer than Windows can make,
+// wherever its text came from; nothing is saved and the window stays open.
+TEST_F(SettingsWindowTest, OkRefusesABlankFolderAndOneTooLongWhereverItCameFrom) {
+    std::wstring tooLong = L"C:\\korvel";
+    while (tooLong.size() < 249) {
+        tooLong += L"\\level";
+    }
+    ASSERT_EQ(tooLong.size(), 249u);
+    const AppConfig before = GetConfig();
+    const struct {
+        const char* source;
+        std::function<void()> fill;
+        const wchar_t* message;
+    } cases[] = {
+        {"one space, typed", [&] { SendMessageW(Child(kPathEditId), WM_CHAR, L' ', 0); },
+         L"请填写保存路径。"},
+        {"spaces and a tab, pasted",
+         [&] {
+             ASSERT_TRUE(PutTextOnClipboard(window_, L"  \t "));
+             SendMessageW(Child(kPathEditId), WM_PASTE, 0, 0);
+         },
+         L"请填写保存路径。"},
+        {"249 characters, typed",
+         [&] {
+             for (wchar_t c : tooLong) {
+                 SendMessageW(Child(kPathEditId), WM_CHAR, c, 0);
+             }
+         },
+         L"保存路径太长，最多 248 个字符。"},
+        {"249 characters, pasted",
+         [&] {
+             ASSERT_TRUE(PutTextOnClipboard(window_, tooLong));
+             SendMessageW(Child(kPathEditId), WM_PASTE, 0, 0);
+         },
+         L"保存路径太长，最多 248 个字符。"},
+        {"thirty thousand levels, read from config.ini",
+         [&] {
+             std::wstring deep = L"C:\\shots";
+             for (int level = 0; level < 30000; ++level) {
+                 deep += L"\\a";
+             }
+             GetConfig().saveDir = deep;
+             ShowSettingsWindow();
+             Pump();
+             GetConfig() = before;
+         },
+         L"保存路径太长，最多 248 个字符。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        SetFocus(Child(kPathEditId));
+        SetWindowTextW(Child(kPathEditId), L"");
+        c.fill();
+        std::wstring shown;
+        std::thread answer([&shown] { shown = AnswerKorvelMessageBox(10000); });
+        Press(kOkButtonId);
+        answer.join();
+        EXPECT_EQ(shown, c.message);
+        EXPECT_TRUE(IsWindowVisible(window_));
+        EXPECT_EQ(log_.Count(L"设置已保存"), 0);
+        EXPECT_EQ(GetConfig().saveDir, before.saveDir);
+    }
 }
 
 TEST_F(SettingsWindowTest, TheFormatChoiceEnablesTheQualityControlsForJpegOnly) {
