@@ -50,7 +50,8 @@ void LoadSettingsControls(HWND window, SettingsState& state) {
         SetRecording(slot, false);
     }
     state.formatChoice = config.format == ImageFormat::Jpeg ? kJpegRadioId : kPngRadioId;
-    // The language in force, which differs from the configured one after the minimise glyph.
+    // The language in force, which differs from the configured one when the window is opened again while it
+    // shows a language not yet saved.
     state.languageChoice = kFirstLanguageRadioId + static_cast<int>(GetUiLanguage());
     LogInfo(L"设置单选 formatId=%d languageId=%d", state.formatChoice, state.languageChoice);
     SendMessageW(Child(window, kQualitySliderId), TBM_SETPOS, TRUE, config.jpegQuality);
@@ -127,6 +128,16 @@ void ApplySettings(HWND window) {
     LogInfo(L"设置已保存 language=%d format=%d", static_cast<int>(updated.language),
             static_cast<int>(updated.format));
     ShowWindow(window, SW_HIDE);
+}
+
+void MinimiseSettings(HWND window) {
+    // A box that records stops, as when the focus goes elsewhere: the shortcuts are back while the window
+    // is down.
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window, focus)) {
+        SetFocus(window);
+    }
+    ShowWindow(window, SW_MINIMIZE);
 }
 
 void CancelSettings(HWND window) {

@@ -84,9 +84,8 @@ void OnSettingsLButtonDown(HWND window, LPARAM lParam) {
         return;
     }
     if (caption == kMinimiseBox) {
-        // The language picked on the Language page stays in force until OK, Cancel or Close.
         LogInfo(L"点击设置窗口最小化");
-        ShowWindow(window, SW_HIDE);
+        MinimiseSettings(window);
         return;
     }
     SettingsState* state = SettingsStateOf(window);

@@ -314,6 +314,13 @@ SettingsState* SettingsStateOf(HWND window) {
 
 void ShowSettingsWindow() {
     RegisterSettingsClasses();
+    if (settingsWindow != nullptr && IsIconic(settingsWindow)) {
+        // Minimised, it comes back as it was: the same page, every edit, the language in force.
+        LogInfo(L"恢复最小化的设置窗口");
+        ShowWindow(settingsWindow, SW_RESTORE);
+        SetForegroundWindow(settingsWindow);
+        return;
+    }
     if (settingsWindow != nullptr) {
         if (settingsState != nullptr) {
             // Unsaved edits are dropped: the window opens on General with the configuration's values.
@@ -369,8 +376,12 @@ LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         CancelSettings(window);
         return 0;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MINIMIZE || (wParam & 0xFFF0) == SC_CLOSE) {
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
             CancelSettings(window);
+            return 0;
+        }
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            MinimiseSettings(window);
             return 0;
         }
         return DefWindowProcW(window, message, wParam, lParam);

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 // Creates the settings window on first use (afterwards it is refreshed: General page, values re-read from
-// the configuration), then shows it and brings it to the foreground.
+// the configuration; a minimised one is only restored), then shows it and brings it to the foreground.
 void ShowSettingsWindow();
 // At quit.
 void DestroySettingsWindow();

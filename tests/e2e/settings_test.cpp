@@ -56,7 +56,9 @@ TEST_F(SettingsE2ETest, OpensAsOneWindowFromTheTrayASecondLaunchAndTheToolbarAnd
     EXPECT_FALSE(IsWindow(first));
 }
 
-TEST_F(SettingsE2ETest, ASecondOpeningReturnsToGeneralAndDropsUnsavedEdits) {
+// The minimise glyph takes the window down to the taskbar with every edit and the language picked; the
+// tray's Settings and a second launch bring it back as it was. Cancel still drops everything.
+TEST_F(SettingsE2ETest, MinimiseKeepsEveryEditUntilTheTrayOrASecondLaunchRestoresTheWindow) {
     ASSERT_NO_FATAL_FAILURE(StartWith(SampleConfig()));
     ASSERT_NE(OpenFromTray(), nullptr);
     ClickChild(kJpegRadioId);
@@ -64,19 +66,48 @@ TEST_F(SettingsE2ETest, ASecondOpeningReturnsToGeneralAndDropsUnsavedEdits) {
     PressKey(VK_END);
     TypeText(L"\\more");
     EXPECT_EQ(TextOf(Child(kPathEditId)), L"D:\\shots\\more");
+    ClickTab(1);
+    ClickChild(kFirstLanguageRadioId + 2); // English
+    ASSERT_TRUE(WaitForLogLine(L"[INFO] 已按语言刷新界面 language=2", 3000));
     ClickTab(2);
     EXPECT_TRUE(IsWindowVisible(Child(kAboutTextId)));
-    // The minimise glyph hides the window as it is.
-    const POINT minimise = ClientPoint(Client().right - 60, 20);
-    ClickAt(minimise.x, minimise.y);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(settings_); }, 3000));
-    EXPECT_TRUE(WaitForLogLine(L"[INFO] 点击设置窗口最小化", 1000));
 
+    const auto minimise = [&] {
+        const POINT glyph = ClientPoint(Client().right - 60, 20);
+        ClickAt(glyph.x, glyph.y);
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(settings_) != FALSE; }, 3000));
+        EXPECT_TRUE(IsWindowVisible(settings_)) << "on the taskbar, not hidden";
+    };
+    const auto expectAsItWas = [&] {
+        ASSERT_TRUE(WaitUntil([&] { return !IsIconic(settings_); }, 5000));
+        EXPECT_TRUE(IsWindowVisible(Child(kAboutTextId)));
+        EXPECT_FALSE(IsWindowVisible(Child(kRegionRecorderId)));
+        EXPECT_EQ(TextOf(Child(kPathEditId)), L"D:\\shots\\more");
+        EXPECT_TRUE(IsWindowEnabled(Child(kQualitySliderId))) << "JPEG still";
+        EXPECT_EQ(TextOf(settings_), L"KOR-VEL Settings");
+    };
+    ASSERT_NO_FATAL_FAILURE(minimise());
+    EXPECT_TRUE(WaitForLogLine(L"[INFO] 点击设置窗口最小化", 1000));
+    HWND window = settings_;
+    ASSERT_EQ(OpenFromTray(), window);
+    ASSERT_NO_FATAL_FAILURE(expectAsItWas());
+
+    ASSERT_NO_FATAL_FAILURE(minimise());
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(SiblingProgram(L"Korvel.exe")));
+    EXPECT_EQ(second.WaitForExit(10000), 0);
+    ASSERT_NO_FATAL_FAILURE(expectAsItWas());
+    EXPECT_EQ(LogCount(L"[INFO] 恢复最小化的设置窗口"), 2);
+    EXPECT_EQ(LogCount(L"[INFO] 设置单选"), 1) << "loaded once, at the first opening";
+
+    // Cancel drops the edits and the language; the next opening starts from the configuration.
+    ClickChild(kCancelButtonId);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(settings_); }, 3000));
     ASSERT_NE(OpenFromTray(), nullptr);
     EXPECT_TRUE(IsWindowVisible(Child(kRegionRecorderId)));
-    EXPECT_FALSE(IsWindowVisible(Child(kAboutTextId)));
     EXPECT_EQ(TextOf(Child(kPathEditId)), L"D:\\shots");
     EXPECT_FALSE(IsWindowEnabled(Child(kQualitySliderId))) << "PNG again";
+    EXPECT_EQ(TextOf(settings_), L"KOR-VEL 设置");
     EXPECT_EQ(LogCount(L"[INFO] 设置单选 formatId=2300 languageId=2400"), 2);
 }
 

@@ -209,6 +209,53 @@ TEST_F(SettingsWindowTest, ASecondOpeningReturnsToGeneralAndDropsUnsavedEdits) {
     EXPECT_TRUE(log_.Contains(L"[INFO] 设置单选 formatId=2300 languageId=2400"));
 }
 
+// The minimise glyph and the system's minimise command: down to the taskbar with every edit; the next
+// opening only restores it.
+TEST_F(SettingsWindowTest, MinimisingKeepsEveryEditAndTheNextOpeningRestoresItAsItWas) {
+    const std::function<void()> minimisers[] = {
+        [&] {
+            RECT client = {};
+            GetClientRect(window_, &client);
+            const Rect box = CaptionBoxRect(client.right, 96, kMinimiseBox);
+            Click(window_, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+        },
+        [&] { SendMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0); },
+    };
+    for (const auto& minimise : minimisers) {
+        Press(kJpegRadioId);
+        SetWindowTextW(Child(kPathEditId), L"E:\\elsewhere");
+        Press(2402); // English, not saved
+        ShowPage(2);
+        log_.Clear();
+
+        minimise();
+        Pump();
+        EXPECT_TRUE(IsIconic(window_));
+        EXPECT_TRUE(IsWindowVisible(window_)) << "it keeps its taskbar button";
+        EXPECT_EQ(GetUiLanguage(), UiLanguage::English);
+
+        ShowSettingsWindow();
+        Pump();
+        EXPECT_FALSE(IsIconic(window_));
+        EXPECT_TRUE(IsWindowVisible(window_));
+        EXPECT_EQ(State().page, SettingsPage::About);
+        EXPECT_EQ(State().formatChoice, kJpegRadioId);
+        EXPECT_EQ(State().languageChoice, 2402);
+        EXPECT_EQ(TextOf(Child(kPathEditId)), L"E:\\elsewhere");
+        EXPECT_EQ(log_.Count(L"设置单选"), 0) << "nothing reloaded";
+        EXPECT_EQ(log_.Count(L"[INFO] 恢复最小化的设置窗口"), 1);
+        EXPECT_EQ(log_.Count(L"取消设置"), 0);
+
+        // Cancel still drops them all.
+        Press(kCancelButtonId);
+        EXPECT_EQ(GetUiLanguage(), UiLanguage::SimplifiedChinese);
+        ShowSettingsWindow();
+        Pump();
+        EXPECT_EQ(TextOf(Child(kPathEditId)), L"D:\\shots");
+        EXPECT_EQ(State().formatChoice, kPngRadioId);
+    }
+}
+
 // OK refuses a folder that config.ini would read back as empty, and one longer than Windows can make,
 // wherever its text came from; nothing is saved and the window stays open.
 TEST_F(SettingsWindowTest, OkRefusesABlankFolderAndOneTooLongWhereverItCameFrom) {
