@@ -42,6 +42,7 @@ void ShowSettingsMessage(HWND window, TextId text, UINT icon) {
 }
 
 void LoadSettingsControls(HWND window, SettingsState& state) {
+    ForgetAnnouncedShortcutFailures();
     const AppConfig& config = GetConfig();
     const HotkeyBinding* bindings[kRecorderCount] = {&config.region, &config.full, &config.window};
     for (int i = 0; i < kRecorderCount; ++i) {

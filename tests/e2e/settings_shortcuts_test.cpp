@@ -166,3 +166,32 @@ TEST_F(RecordingOwnShortcutsTest, ACaptureFromTheTrayOrTheToolbarStillRunsAfterA
     EXPECT_TRUE(CancelOverlay());
     EXPECT_TRUE(AllHeld());
 }
+
+// The window shortcut is held by another program from the start, and the user records its replacement:
+// neither the end of the recording nor the OK that saves the replacement shows the failure balloon again.
+TEST_F(SettingsE2ETest, ReplacingAShortcutHeldElsewhereBringsNoFailureBalloonBack) {
+    const std::wstring failed = L"有快捷键注册失败，可能与其他软件冲突。";
+    ChildProcess holder;
+    ASSERT_NO_FATAL_FAILURE(HoldShortcut(holder, L"3 87")); // Ctrl + Alt + W
+    // A first start: Wine shows the latest balloon of an icon, so the welcome, asked for after the failure
+    // balloon, is the one on screen; a failure balloon later would take its place.
+    ASSERT_NO_FATAL_FAILURE(StartKorvel(korvel_));
+    host_ = FindWindowW(L"KorvelHost", L"Korvel");
+    ASSERT_TRUE(WaitForBalloon(L"KOR-VEL 已启动。单击托盘图标可截图或打开设置。", 20000));
+    ASSERT_EQ(LogCount(L"[ERROR] 注册快捷键失败 name=窗口 key=Ctrl + Alt + W err="), 1);
+
+    ASSERT_NE(OpenFromTray(), nullptr);
+    ClickChild(kWindowRecorderId);
+    PressShortcut(MOD_CONTROL | MOD_SHIFT, 'W');
+    ASSERT_TRUE(WaitForLogLine(L"[INFO] 录制快捷键 Ctrl + Shift + W", 3000));
+    EXPECT_TRUE(WaitForLogLine(L"[INFO] 快捷键仍无法注册 name=窗口 key=Ctrl + Alt + W err=", 3000));
+    EXPECT_FALSE(WaitForBalloon(failed, 3000)) << "not when the recording ends";
+
+    ClickChild(kOkButtonId);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(settings_); }, 3000));
+    EXPECT_TRUE(WaitForLogLine(L"[INFO] 注册快捷键成功 name=窗口 key=Ctrl + Shift + W", 3000));
+    EXPECT_FALSE(WaitForBalloon(failed, 3000)) << "nor when OK saves the replacement";
+    EXPECT_EQ(LogCount(L"[ERROR] 注册快捷键失败"), 1) << "only the start's";
+    EXPECT_NE(ReadConfigFile().find("window_mod=6\r\nwindow_vk=87\r\nwindow_enabled=1\r\n"),
+              std::string::npos);
+}
