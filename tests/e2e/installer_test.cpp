@@ -239,5 +239,6 @@ TEST_F(InstallerE2ETest, DllsPlantedBesideTheInstallerAreNeverLoaded) {
         SCOPED_TRACE(ToUtf8(arguments));
         EXPECT_EQ(RunSetupToEnd(setup, arguments).exitCode, 0) << Messages();
         EXPECT_FALSE(FileExists(marker)) << "the installer loaded the planted DLL";
+        DeleteFileW(marker.c_str());
     }
 }
