@@ -31,7 +31,7 @@ template <typename Interface> class ComRef {
     Interface* Get() const { return pointer_; }
     // For the calls that hand out an interface.
     void** Out() { return reinterpret_cast<void**>(&pointer_); }
-    Interface** TypedOut() { return &pointer_; }
+    Interface** OutTyped() { return &pointer_; }
 
   private:
     Interface* pointer_ = nullptr;
@@ -76,7 +76,7 @@ HRESULT FindDesktopShell(ComRef<IShellDispatch2>& shell) {
     long window = 0;
     ComRef<IDispatch> found;
     result =
-        windows->FindWindowSW(&desktop, &noRoot, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, found.TypedOut());
+        windows->FindWindowSW(&desktop, &noRoot, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, found.OutTyped());
     // S_FALSE: no desktop window is registered.
     if (result != S_OK || found.Get() == nullptr) {
         return result == S_OK ? E_POINTER : result;
@@ -89,10 +89,10 @@ HRESULT FindDesktopShell(ComRef<IShellDispatch2>& shell) {
     ComRef<IDispatch> application;
     if (FAILED(result = found->QueryInterface(__uuidof(IServiceProvider), services.Out())) ||
         FAILED(result = services->QueryService(kTopLevelBrowser, __uuidof(IShellBrowser), browser.Out())) ||
-        FAILED(result = browser->QueryActiveShellView(view.TypedOut())) ||
+        FAILED(result = browser->QueryActiveShellView(view.OutTyped())) ||
         FAILED(result = view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.Out())) ||
         FAILED(result = background->QueryInterface(__uuidof(IShellFolderViewDual), folderView.Out())) ||
-        FAILED(result = folderView->get_Application(application.TypedOut())) ||
+        FAILED(result = folderView->get_Application(application.OutTyped())) ||
         FAILED(result = application->QueryInterface(__uuidof(IShellDispatch2), shell.Out()))) {
         return result;
     }

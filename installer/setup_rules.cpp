@@ -124,18 +124,13 @@ void FormatSetupLogLine(const SetupLogTime& time, std::initializer_list<const wc
     // Room is kept for CR LF and the terminator, so an over-long message never swallows its line end.
     const size_t end = kSetupLogLineChars - 3;
     line.length = 0;
-    AppendPadded(line, time.year, 4, end);
-    AppendOnOneLine(line, L"-", end);
-    AppendPadded(line, time.month, 2, end);
-    AppendOnOneLine(line, L"-", end);
-    AppendPadded(line, time.day, 2, end);
-    AppendOnOneLine(line, L" ", end);
-    AppendPadded(line, time.hour, 2, end);
-    AppendOnOneLine(line, L":", end);
-    AppendPadded(line, time.minute, 2, end);
-    AppendOnOneLine(line, L":", end);
-    AppendPadded(line, time.second, 2, end);
-    AppendOnOneLine(line, L" ", end);
+    // "%04u-%02u-%02u %02u:%02u:%02u "
+    const unsigned fields[] = {time.year, time.month, time.day, time.hour, time.minute, time.second};
+    const wchar_t* const after[] = {L"-", L"-", L" ", L":", L":", L" "};
+    for (size_t i = 0; i < 6; ++i) {
+        AppendPadded(line, fields[i], i == 0 ? 4 : 2, end);
+        AppendOnOneLine(line, after[i], end);
+    }
     for (const wchar_t* part : parts) {
         AppendOnOneLine(line, part != nullptr ? part : L"", end);
     }
