@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <exdisp.h>
 #include <servprov.h>
+// Before shldisp.h: shellapi.h's ShellExecute macro then renames the interface's method and its call alike.
 #include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
