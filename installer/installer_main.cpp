@@ -23,14 +23,13 @@ InstallerOptions ParseInstallerCommandLine() {
         WriteSetupLog(L"解析命令行失败");
         return InstallerOptions();
     }
-    std::vector<std::wstring> arguments(argv + (count > 0 ? 1 : 0), argv + count);
+    // Everything after the program name.
+    const int skipped = count > 0 ? 1 : 0;
+    const InstallerOptions options =
+        ParseInstallerArguments(argv + skipped, count - skipped, [](const wchar_t* argument) {
+            WriteSetupLog({L"忽略未知参数 ", argument});
+        });
     LocalFree(argv);
-
-    std::vector<std::wstring> unknown;
-    const InstallerOptions options = ParseInstallerArguments(arguments, unknown);
-    for (const std::wstring& argument : unknown) {
-        WriteSetupLog(L"忽略未知参数 " + argument);
-    }
     return options;
 }
 

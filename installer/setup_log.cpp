@@ -3,47 +3,34 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdio>
-
 #include "installer/setup_rules.h"
 
 namespace {
 
-std::wstring SetupLogFolder() {
+// Every UTF-16 unit becomes at most three bytes of UTF-8 (a surrogate pair, two units, becomes four).
+constexpr int kLineBytes = static_cast<int>(kSetupLogLineChars) * 3;
+
+bool OpenSetupLog(HANDLE& file) {
     wchar_t localAppData[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, localAppData))) {
-        return std::wstring();
+        return false;
     }
-    return std::wstring(localAppData) + L"\\Korvel";
-}
-
-std::string Utf8Bytes(const std::wstring& text) {
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return std::string();
+    const SetupPath folder = JoinPath(localAppData, L"Korvel");
+    const SetupPath path = JoinPath(folder.text, L"setup.log");
+    if (path.Empty()) {
+        return false;
     }
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &bytes[0], size, nullptr, nullptr);
-    return bytes;
+    // One level: the local application-data folder itself exists.
+    CreateDirectoryW(folder.text, nullptr);
+    // Appending only; others may read the log meanwhile, nobody else writes it.
+    file = CreateFileW(path.text, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE;
 }
 
 } // namespace
 
-void WriteSetupLog(const std::wstring& text) {
-    const std::wstring folder = SetupLogFolder();
-    if (folder.empty()) {
-        return;
-    }
-    // One level: the local application-data folder itself exists.
-    CreateDirectoryW(folder.c_str(), nullptr);
-
-    // Written as bytes rather than through the runtime's UTF-8 text mode, so the file is the same with
-    // every C runtime: UTF-8, one byte-order mark at the start, CR LF line ends.
-    FILE* file = nullptr;
-    if (_wfopen_s(&file, (folder + L"\\setup.log").c_str(), L"ab") != 0 || file == nullptr) {
-        return;
-    }
+void WriteSetupLog(std::initializer_list<const wchar_t*> parts) {
     SYSTEMTIME now = {};
     GetLocalTime(&now);
     SetupLogTime time;
@@ -53,11 +40,27 @@ void WriteSetupLog(const std::wstring& text) {
     time.hour = now.wHour;
     time.minute = now.wMinute;
     time.second = now.wSecond;
-    std::string bytes = Utf8Bytes(FormatSetupLogLine(time, text));
-    // Only a new, empty file gets the byte-order mark, so later runs append without repeating it.
-    if (std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) == 0) {
-        bytes.insert(0, "\xEF\xBB\xBF");
+    SetupLogLine line;
+    FormatSetupLogLine(time, parts, line);
+
+    // UTF-8 as bytes, with one byte-order mark at the start of a new, empty file and CR LF line ends.
+    char bytes[3 + kLineBytes];
+    int length = WideCharToMultiByte(CP_UTF8, 0, line.text, static_cast<int>(line.length), bytes + 3,
+                                     kLineBytes, nullptr, nullptr);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (length <= 0 || !OpenSetupLog(file)) {
+        return;
     }
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    LARGE_INTEGER size = {};
+    const char* start = bytes + 3;
+    if (GetFileSizeEx(file, &size) && size.QuadPart == 0) {
+        start = bytes;
+        bytes[0] = '\xEF';
+        bytes[1] = '\xBB';
+        bytes[2] = '\xBF';
+        length += 3;
+    }
+    DWORD written = 0;
+    WriteFile(file, start, static_cast<DWORD>(length), &written, nullptr);
+    CloseHandle(file);
 }
