@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <cstring>
@@ -357,23 +358,54 @@ TEST_F(FloatBarTest, CursorIsTheHandOverAButtonAndTheFourWayArrowElsewhere) {
     }
 }
 
+// Counts the paints of a window and the erasing of its background, for as long as it lives.
+class PaintCounter {
+  public:
+    explicit PaintCounter(HWND window) : window_(window) {
+        SetWindowSubclass(window_, Count, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~PaintCounter() { RemoveWindowSubclass(window_, Count, 1); }
+    PaintCounter(const PaintCounter&) = delete;
+    PaintCounter& operator=(const PaintCounter&) = delete;
+
+    int paints = 0;
+    int erases = 0;
+
+  private:
+    static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR data) {
+        auto* self = reinterpret_cast<PaintCounter*>(data);
+        if (message == WM_PAINT) {
+            ++self->paints;
+        } else if (message == WM_ERASEBKGND) {
+            ++self->erases;
+        }
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    HWND window_;
+};
+
 TEST_F(FloatBarTest, HoverFollowsThePointerAndRepaintsWithoutErasing) {
     GetConfig().toolbar = true; // a hidden window has nothing to repaint
     ASSERT_NO_FATAL_FAILURE(Create());
     HWND bar = floatBarWindow;
-    ValidateRect(bar, nullptr);
-    const Point screen = Centre(floatBar->buttonRects[2]);
-    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(screen.x, screen.y));
+    UpdateWindow(bar); // the first paint of the shown bar
+    PaintCounter counter(bar);
+    const Point over = Centre(floatBar->buttonRects[2]);
+    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(over.x, over.y));
     EXPECT_EQ(floatBar->hoverButton, 2);
-    RECT update = {};
-    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
-    ValidateRect(bar, nullptr);
+    UpdateWindow(bar);
+    EXPECT_EQ(counter.paints, 1);
     // A move within the same button repaints nothing.
-    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(screen.x + 1, screen.y));
-    EXPECT_FALSE(GetUpdateRect(bar, &update, FALSE));
+    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(over.x + 1, over.y));
+    UpdateWindow(bar);
+    EXPECT_EQ(counter.paints, 1);
     SendMessageW(bar, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(floatBar->hoverButton, -1);
-    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
+    UpdateWindow(bar);
+    EXPECT_EQ(counter.paints, 2);
+    // The buffered paint covers every pixel, so a hover change asks for no erase before it.
+    EXPECT_EQ(counter.erases, 0);
 }
 
 // Colours as 0x00RRGGBB.
