@@ -521,21 +521,6 @@ void Repaint(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-// What the window shows, read through its own DC.
-std::vector<uint32_t> WindowPixels(HWND window, int width, int height) {
-    HDC windowDc = GetDC(window);
-    HBITMAP copy = CreateCompatibleBitmap(windowDc, width, height);
-    HDC dc = CreateCompatibleDC(windowDc);
-    HGDIOBJ previous = SelectObject(dc, copy);
-    BitBlt(dc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    ReleaseDC(window, windowDc);
-    std::vector<uint32_t> pixels = ReadBitmapPixels(copy);
-    DeleteObject(copy);
-    return pixels;
-}
-
 } // namespace
 
 TEST_F(OverlayPaintTest, PaintOverlayReusesTheBackBufferWhileTheSizeStays) {
