@@ -189,15 +189,24 @@ HBITMAP CreateDimmedBitmap(HDC screenDc, HBITMAP source, int width, int height) 
         // Refused while the still is selected into another DC: nothing could be copied from it.
         SelectionScope sourceSelected(sourceDc.Get(), source);
         SelectionScope shadeSelected(shadeDc.Get(), shade.Get());
+        // Each step says what failed. Only BitBlt leaves an error code; SelectObject, FillRect and AlphaBlend
+        // set none, so the code of an earlier call is not passed off as theirs.
+        if (!resultSelected.Ok() || !sourceSelected.Ok() || !shadeSelected.Ok()) {
+            LogError(L"压暗位图绘制失败：位图无法选入 DC，可能仍被其他 DC 占用 size=%dx%d", width, height);
+            return nullptr;
+        }
+        if (!BitBlt(copyDc.Get(), 0, 0, width, height, sourceDc.Get(), 0, 0, SRCCOPY)) {
+            LogError(L"压暗位图绘制失败：BitBlt size=%dx%d err=%lu", width, height, GetLastError());
+            return nullptr;
+        }
         const RECT all{0, 0, width, height};
+        if (!FillRect(shadeDc.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)))) {
+            LogError(L"压暗位图绘制失败：FillRect size=%dx%d", width, height);
+            return nullptr;
+        }
         const BLENDFUNCTION blend{AC_SRC_OVER, 0, kShadeAlpha, 0};
-        const bool done =
-            resultSelected.Ok() && sourceSelected.Ok() && shadeSelected.Ok() &&
-            BitBlt(copyDc.Get(), 0, 0, width, height, sourceDc.Get(), 0, 0, SRCCOPY) &&
-            FillRect(shadeDc.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))) &&
-            AlphaBlend(copyDc.Get(), 0, 0, width, height, shadeDc.Get(), 0, 0, width, height, blend);
-        if (!done) {
-            LogError(L"压暗位图绘制失败 size=%dx%d err=%lu", width, height, GetLastError());
+        if (!AlphaBlend(copyDc.Get(), 0, 0, width, height, shadeDc.Get(), 0, 0, width, height, blend)) {
+            LogError(L"压暗位图绘制失败：AlphaBlend size=%dx%d", width, height);
             return nullptr;
         }
     } // the three DCs get their previous bitmaps back; the still is selected nowhere afterwards

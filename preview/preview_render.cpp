@@ -131,6 +131,11 @@ HBITMAP ComposePreviewImage(const PreviewState& state, const PreviewLayout& layo
     const int32_t stride = width * 4;
     {
         SelectionScope imageSelected(target.Get(), image.Get());
+        if (!imageSelected.Ok()) {
+            // Nothing could be drawn into it; SelectObject leaves no error code, so none is reported.
+            LogError(L"创建预览分层位图失败：位图无法选入 DC size=%dx%d", width, height);
+            return nullptr;
+        }
         std::memset(p, 0, static_cast<size_t>(stride) * static_cast<size_t>(height));
         DrawPreviewShadow(p, stride, width, height, layout.imageRect, state.shadowSize);
         CopyPicture(screen.Get(), target.Get(), state, layout.imageRect);
@@ -158,7 +163,17 @@ void RenderPreview(HWND window, PreviewState& state) {
     }
     ScreenDC screen;
     MemoryDC source(screen.Get());
+    if (!screen || !source) {
+        LogError(L"更新预览窗口失败：无法取得 DC hwnd=%p err=%lu", static_cast<void*>(window),
+                 GetLastError());
+        return;
+    }
     SelectionScope imageSelected(source.Get(), image.Get());
+    if (!imageSelected.Ok()) {
+        // UpdateLayeredWindow never ran; SelectObject leaves no error code, so none is reported.
+        LogError(L"更新预览窗口失败：分层位图无法选入 DC hwnd=%p", static_cast<void*>(window));
+        return;
+    }
     RECT windowRect = {};
     GetWindowRect(window, &windowRect);
     // The window's current top-left stays; the size follows the layout (it changes with the button width).
@@ -166,10 +181,8 @@ void RenderPreview(HWND window, PreviewState& state) {
     SIZE size{layout.windowWidth, layout.windowHeight};
     POINT sourcePoint{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const bool updated = screen && source && imageSelected.Ok() &&
-                         UpdateLayeredWindow(window, screen.Get(), &destination, &size, source.Get(),
-                                             &sourcePoint, 0, &blend, ULW_ALPHA);
-    if (!updated) {
+    if (!UpdateLayeredWindow(window, screen.Get(), &destination, &size, source.Get(), &sourcePoint, 0, &blend,
+                             ULW_ALPHA)) {
         LogError(L"UpdateLayeredWindow 失败 hwnd=%p err=%lu", static_cast<void*>(window), GetLastError());
     }
 }

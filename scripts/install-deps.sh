@@ -8,6 +8,10 @@ packages=(
   googletest
   clang libclang-rt-dev llvm
   wine wine64
+  # Wine's X11 driver loads these at run time, and Wine only recommends them: without libxinerama1 it sees
+  # one monitor, without libxcursor1 a program's own cursors are lost; the others serve input, clipboard,
+  # display modes and drawing. (Its libGL and libvulkan are left out: Korvel draws with GDI only.)
+  libxinerama1 libxcursor1 libxi6 libxcomposite1 libxrandr2 libxrender1 libxext6 libxfixes3 libxxf86vm1
   xvfb xauth xserver-xephyr
   imagemagick
   fonts-noto-cjk fonts-wqy-microhei

@@ -59,6 +59,23 @@ export DISPLAY=":$nested"
 wine_session_prefix_with "$WINEPREFIX" .korvel-two-monitors \
   'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
 
+# Two monitors or nothing: on one, the two-monitor tests would skip themselves and the others would run on a
+# display they were not meant for. Wine's X11 driver reads Xephyr's heads through libXinerama, which it loads
+# at run time and no package of Wine requires.
+probe="$(dirname "$exe")/monitor_probe.exe"
+seen=$(wine "$probe" 2>/dev/null | tr -d '\r')
+if [[ $seen != monitors=2\ * ]]; then
+  echo "Wine does not see two monitors on this display (${seen:-no answer from $(basename "$probe")})."
+  if ! "$(command -v ldconfig || echo /sbin/ldconfig)" -p | grep -q 'libXinerama\.so\.1 '; then
+    echo "libXinerama.so.1 is missing: Wine's X11 driver needs it to see more than one monitor."
+    echo "Install it with scripts/install-deps.sh (Debian package libxinerama1)."
+  else
+    echo "Xephyr's log: $build_dir/xephyr.log"
+  fi
+  exit 1
+fi
+echo "Wine sees $seen"
+
 report="${exe%.exe}-two-monitors-report.xml"
 rm -f "$report"
 wine "$exe" "--gtest_output=xml:$(winepath -w "$report")" "$@"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <cstring>
@@ -357,43 +358,54 @@ TEST_F(FloatBarTest, CursorIsTheHandOverAButtonAndTheFourWayArrowElsewhere) {
     }
 }
 
+// Counts the paints of a window and the erasing of its background, for as long as it lives.
+class PaintCounter {
+  public:
+    explicit PaintCounter(HWND window) : window_(window) {
+        SetWindowSubclass(window_, Count, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~PaintCounter() { RemoveWindowSubclass(window_, Count, 1); }
+    PaintCounter(const PaintCounter&) = delete;
+    PaintCounter& operator=(const PaintCounter&) = delete;
+
+    int paints = 0;
+    int erases = 0;
+
+  private:
+    static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR data) {
+        auto* self = reinterpret_cast<PaintCounter*>(data);
+        if (message == WM_PAINT) {
+            ++self->paints;
+        } else if (message == WM_ERASEBKGND) {
+            ++self->erases;
+        }
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    HWND window_;
+};
+
 TEST_F(FloatBarTest, HoverFollowsThePointerAndRepaintsWithoutErasing) {
     GetConfig().toolbar = true; // a hidden window has nothing to repaint
     ASSERT_NO_FATAL_FAILURE(Create());
     HWND bar = floatBarWindow;
-    ValidateRect(bar, nullptr);
-    const Point screen = Centre(floatBar->buttonRects[2]);
-    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(screen.x, screen.y));
+    UpdateWindow(bar); // the first paint of the shown bar
+    PaintCounter counter(bar);
+    const Point over = Centre(floatBar->buttonRects[2]);
+    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(over.x, over.y));
     EXPECT_EQ(floatBar->hoverButton, 2);
-    RECT update = {};
-    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
-    ValidateRect(bar, nullptr);
+    UpdateWindow(bar);
+    EXPECT_EQ(counter.paints, 1);
     // A move within the same button repaints nothing.
-    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(screen.x + 1, screen.y));
-    EXPECT_FALSE(GetUpdateRect(bar, &update, FALSE));
+    SendMessageW(bar, WM_MOUSEMOVE, 0, PointParam(over.x + 1, over.y));
+    UpdateWindow(bar);
+    EXPECT_EQ(counter.paints, 1);
     SendMessageW(bar, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(floatBar->hoverButton, -1);
-    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
-}
-
-// Colours as 0x00RRGGBB.
-constexpr uint32_t kBlack = 0x000000;
-constexpr uint32_t kOutline = 0x5A5A5A;
-constexpr uint32_t kSeparator = 0x5A606C;
-constexpr uint32_t kHover = 0x303030;
-
-bool IsBright(uint32_t c) {
-    return ((c >> 16) & 0xFF) > 0xB0 && ((c >> 8) & 0xFF) > 0xB0 && (c & 0xFF) > 0xB0;
-}
-
-int BrightPixels(const std::vector<uint32_t>& pixels, int width, const Rect& r) {
-    int count = 0;
-    for (int y = r.top; y < r.bottom; ++y) {
-        for (int x = r.left; x < r.right; ++x) {
-            count += IsBright(pixels[static_cast<size_t>(y * width + x)]) ? 1 : 0;
-        }
-    }
-    return count;
+    UpdateWindow(bar);
+    EXPECT_EQ(counter.paints, 2);
+    // The buffered paint covers every pixel, so a hover change asks for no erase before it.
+    EXPECT_EQ(counter.erases, 0);
 }
 
 TEST_F(FloatBarTest, DrawsTheCapsuleCaptionSeparatorButtonsAndTheHoveredButton) {
@@ -419,22 +431,22 @@ TEST_F(FloatBarTest, DrawsTheCapsuleCaptionSeparatorButtonsAndTheHoveredButton) 
     ASSERT_EQ(pixels.size(), static_cast<size_t>(width * height));
     auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y * width + x)]; };
 
-    EXPECT_EQ(at(width / 2, 0), kOutline);
-    EXPECT_EQ(at(width / 2, height - 1), kOutline);
-    EXPECT_EQ(at(width / 2, 3), kBlack);
+    EXPECT_EQ(at(width / 2, 0), kFloatBarOutline);
+    EXPECT_EQ(at(width / 2, height - 1), kFloatBarOutline);
+    EXPECT_EQ(at(width / 2, 3), kFloatBarFill);
     const FloatBarState& s = *floatBar;
-    EXPECT_EQ(at(s.separatorX, height / 2), kSeparator);
-    EXPECT_EQ(at(s.separatorX, 10), kSeparator);
-    EXPECT_EQ(at(s.separatorX, 9), kBlack);
-    EXPECT_EQ(at(s.separatorX, height - 10), kBlack);
+    EXPECT_EQ(at(s.separatorX, height / 2), kFloatBarSeparator);
+    EXPECT_EQ(at(s.separatorX, 10), kFloatBarSeparator);
+    EXPECT_EQ(at(s.separatorX, 9), kFloatBarFill);
+    EXPECT_EQ(at(s.separatorX, height - 10), kFloatBarFill);
     // The hovered button is lit around its text; the others stay black.
-    EXPECT_EQ(at(s.buttonRects[1].left + 1, s.buttonRects[1].top + 1), kHover);
-    EXPECT_EQ(at(s.buttonRects[1].right - 1, s.buttonRects[1].bottom - 1), kHover);
-    EXPECT_EQ(at(s.buttonRects[2].left + 1, s.buttonRects[2].top + 1), kBlack);
+    EXPECT_EQ(at(s.buttonRects[1].left + 1, s.buttonRects[1].top + 1), kFloatBarHover);
+    EXPECT_EQ(at(s.buttonRects[1].right - 1, s.buttonRects[1].bottom - 1), kFloatBarHover);
+    EXPECT_EQ(at(s.buttonRects[2].left + 1, s.buttonRects[2].top + 1), kFloatBarFill);
     // Every text is drawn: bright pixels in the caption and in each button.
-    EXPECT_GT(BrightPixels(pixels, width, s.captionRect), 10);
+    EXPECT_GT(FloatBarTextPixels(pixels, width, s.captionRect), 10);
     for (int i = 0; i < kFloatBarButtonCount; ++i) {
-        EXPECT_GT(BrightPixels(pixels, width, s.buttonRects[i]), 5) << i;
+        EXPECT_GT(FloatBarTextPixels(pixels, width, s.buttonRects[i]), 5) << i;
     }
 }
 

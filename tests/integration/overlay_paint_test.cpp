@@ -13,6 +13,7 @@
 #include "overlay/overlay_paint.h"
 #include "overlay/overlay_state.h"
 #include "support/bitmap_pixels.h"
+#include "support/import_patch.h"
 #include "support/test_support.h"
 #include "text/font.h"
 
@@ -186,10 +187,13 @@ TEST_F(OverlayPaintTest, DimmedBitmapLeavesTheSourceFreeAndReportsFailure) {
     EXPECT_EQ(16, facts.bmWidth);
     EXPECT_EQ(8, facts.bmHeight);
 
-    // While the source is selected into another DC it cannot be read: no half-made picture comes back.
+    // While the source is selected into another DC it cannot be read: no half-made picture comes back, and
+    // the line says so without the error code an earlier call left (SelectObject sets none).
     log_.Clear();
+    SetLastError(ERROR_ALREADY_EXISTS);
     EXPECT_EQ(nullptr, CreateDimmedBitmap(screen_, other, 16, 8));
-    EXPECT_EQ(1, log_.Count(L"压暗位图绘制失败 size=16x8 err="));
+    EXPECT_EQ(1,
+              log_.Count(L"[ERROR] 压暗位图绘制失败：位图无法选入 DC，可能仍被其他 DC 占用 size=16x8\r\n"));
     SelectObject(dc, previous);
     DeleteDC(dc);
 
@@ -198,6 +202,63 @@ TEST_F(OverlayPaintTest, DimmedBitmapLeavesTheSourceFreeAndReportsFailure) {
     EXPECT_EQ(1, log_.Count(L"[ERROR] 创建压暗位图失败 size=16x8 err="));
     DeleteObject(dimmed);
     DeleteObject(other);
+}
+
+namespace {
+
+BOOL WINAPI FailingBitBlt(HDC, int, int, int, int, HDC, int, int, DWORD) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+}
+
+// FillRect and AlphaBlend fail without an error code of their own.
+int WINAPI FailingFillRect(HDC, const RECT*, HBRUSH) {
+    return 0;
+}
+
+BOOL WINAPI FailingAlphaBlend(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION) {
+    return FALSE;
+}
+
+} // namespace
+
+TEST_F(OverlayPaintTest, DimmedBitmapNamesTheDrawingStepThatFailed) {
+    struct Case {
+        const char* function;
+        const void* standIn;
+        const wchar_t* line;
+    };
+    const Case cases[] = {
+        {"BitBlt", reinterpret_cast<const void*>(&FailingBitBlt),
+         L"[ERROR] 压暗位图绘制失败：BitBlt size=16x8 err=8\r\n"},
+        {"FillRect", reinterpret_cast<const void*>(&FailingFillRect),
+         L"[ERROR] 压暗位图绘制失败：FillRect size=16x8\r\n"},
+        {"AlphaBlend", reinterpret_cast<const void*>(&FailingAlphaBlend),
+         L"[ERROR] 压暗位图绘制失败：AlphaBlend size=16x8\r\n"},
+    };
+    HBITMAP source = CreatePatternBitmap(16, 8, StillPattern);
+    ASSERT_NE(nullptr, source);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        log_.Clear();
+        HBITMAP dimmed = nullptr;
+        {
+            ImportPatch fail(c.function, c.standIn);
+            ASSERT_TRUE(fail.Active());
+            SetLastError(ERROR_ALREADY_EXISTS); // left by some earlier call
+            dimmed = CreateDimmedBitmap(screen_, source, 16, 8);
+        }
+        EXPECT_EQ(nullptr, dimmed);
+        ASSERT_EQ(1u, log_.Lines().size());
+        EXPECT_EQ(1, log_.Count(c.line)) << ToUtf8(log_.Lines()[0]);
+    }
+    // The source is free again for the next use.
+    HDC dc = CreateCompatibleDC(screen_);
+    HGDIOBJ previous = SelectObject(dc, source);
+    EXPECT_NE(nullptr, previous);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(source);
 }
 
 TEST_F(OverlayPaintTest, RenderWithoutSelectionShowsTheDimmedStillAndTheEmptyHint) {
@@ -458,21 +519,6 @@ void PumpMessages() {
 
 void Repaint(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-}
-
-// What the window shows, read through its own DC.
-std::vector<uint32_t> WindowPixels(HWND window, int width, int height) {
-    HDC windowDc = GetDC(window);
-    HBITMAP copy = CreateCompatibleBitmap(windowDc, width, height);
-    HDC dc = CreateCompatibleDC(windowDc);
-    HGDIOBJ previous = SelectObject(dc, copy);
-    BitBlt(dc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    ReleaseDC(window, windowDc);
-    std::vector<uint32_t> pixels = ReadBitmapPixels(copy);
-    DeleteObject(copy);
-    return pixels;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -319,6 +320,59 @@ TEST_F(PreviewRenderTest, WidePictureStartsAtTheShadowAndEndsUnderTheRow) {
     EXPECT_EQ(98, Alpha(318, 50));
     EXPECT_EQ(Hex(kPinBlue), Hex(FillOf(0)));
     EXPECT_EQ(318 - 56, layout_.buttonRects[3].left);
+}
+
+// Each failure of pushing the image to the window is logged as what it was, never with the error code an
+// earlier call left behind.
+TEST_F(PreviewRenderTest, AFailedUpdateSaysWhatFailedWithoutAStaleErrorCode) {
+    layout_ = ComputePreviewLayout(state_);
+    ASSERT_EQ(278, layout_.windowWidth);
+    ASSERT_EQ(94, layout_.windowHeight);
+    HWND layered = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 278, 94,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND plain = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 278, 94, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, layered);
+    ASSERT_NE(nullptr, plain);
+    // Handles as the log writes every %p.
+    auto handle = [](HWND window) {
+        wchar_t text[32] = {};
+        _snwprintf_s(text, 32, _TRUNCATE, L"%p", static_cast<void*>(window));
+        return std::wstring(text);
+    };
+    struct Case {
+        const char* name;
+        HWND window;
+        int refusedAfter; // selections of the window-sized image let through first; -1: none refused
+        std::wstring line;
+    };
+    const Case cases[] = {
+        // The image cannot take the drawing: nothing is pushed.
+        {"compose", layered, 0, L" [ERROR] 创建预览分层位图失败：位图无法选入 DC size=278x94\r\n"},
+        // It was drawn, but cannot be handed over: UpdateLayeredWindow never runs.
+        {"hand over", layered, 1,
+         L" [ERROR] 更新预览窗口失败：分层位图无法选入 DC hwnd=" + handle(layered) + L"\r\n"},
+        // UpdateLayeredWindow itself refuses a window that is not layered, and its own code is logged.
+        {"update", plain, -1, L" [ERROR] UpdateLayeredWindow 失败 hwnd=" + handle(plain) + L" err=87\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CapturedLog log;
+        std::optional<BitmapSelectionRefusal> refuse;
+        if (c.refusedAfter >= 0) {
+            refuse.emplace(278, 94, c.refusedAfter);
+            ASSERT_TRUE(refuse->Active());
+        }
+        SetLastError(ERROR_ALREADY_EXISTS); // left by some earlier call
+        RenderPreview(c.window, state_);
+        if (refuse) {
+            EXPECT_EQ(1, refuse->Refusals());
+        }
+        ASSERT_EQ(1u, log.Lines().size());
+        EXPECT_NE(std::wstring::npos, log.Lines()[0].find(c.line)) << ToUtf8(log.Lines()[0]);
+    }
+    DestroyWindow(layered);
+    DestroyWindow(plain);
 }
 
 TEST(PreviewRender, ButtonWidthFitsEveryTextInEveryLanguage) {

@@ -83,6 +83,25 @@ std::vector<uint32_t> PatternPixels(const PixelPattern& pattern, int x, int y, i
     return pixels;
 }
 
+std::vector<uint32_t> WindowPixels(HWND window, int width, int height) {
+    HDC windowDc = GetDC(window);
+    if (windowDc == nullptr) {
+        return {};
+    }
+    HBITMAP copy = CreateCompatibleBitmap(windowDc, width, height);
+    HDC dc = CreateCompatibleDC(windowDc);
+    HGDIOBJ previous = SelectObject(dc, copy);
+    const bool copied = previous != nullptr && BitBlt(dc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+    if (previous != nullptr) {
+        SelectObject(dc, previous);
+    }
+    DeleteDC(dc);
+    ReleaseDC(window, windowDc);
+    std::vector<uint32_t> pixels = copied ? ReadBitmapPixels(copy) : std::vector<uint32_t>();
+    DeleteObject(copy);
+    return pixels;
+}
+
 bool SelectableIntoNewDC(HBITMAP bitmap) {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, bitmap);

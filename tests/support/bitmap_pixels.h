@@ -15,6 +15,11 @@ using PixelPattern = std::function<uint32_t(int x, int y)>;
 // size goes to `width` and `height` when they are given. Empty when the bitmap cannot be read.
 std::vector<uint32_t> ReadBitmapPixels(HBITMAP bitmap, int* width = nullptr, int* height = nullptr);
 
+// What a window has drawn of (0, 0, width, height), read through its own DC, rows from the top: the window's
+// own pixels, not what the screen shows where other windows or the window's opacity change them. Works for
+// a window of another process too. Empty when it cannot be read.
+std::vector<uint32_t> WindowPixels(HWND window, int width, int height);
+
 // A bitmap compatible with the screen, like the ones captures make, filled with `pattern`; the caller owns
 // it. Null on failure.
 HBITMAP CreatePatternBitmap(int width, int height, const PixelPattern& pattern);

@@ -26,3 +26,16 @@ FloatBarGeometry ExpectedFloatBarGeometry(int dpi) {
     DeleteObject(font);
     return ComputeFloatBarGeometry(dpi, captionWidth, widths);
 }
+
+int FloatBarTextPixels(const std::vector<uint32_t>& pixels, int width, const Rect& area) {
+    auto light = [](uint32_t c) {
+        return (c >> 16 & 0xFF) > 0xB0 && (c >> 8 & 0xFF) > 0xB0 && (c & 0xFF) > 0xB0;
+    };
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            count += light(pixels.at(static_cast<size_t>(y) * static_cast<size_t>(width) + x)) ? 1 : 0;
+        }
+    }
+    return count;
+}

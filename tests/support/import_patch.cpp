@@ -70,6 +70,7 @@ namespace {
 struct SelectionRefusal {
     int width = 0;
     int height = 0;
+    int allowed = 0; // selections of such a bitmap still let through
     int refusals = 0;
     HGDIOBJ(WINAPI* realSelectObject)(HDC, HGDIOBJ) = nullptr;
 };
@@ -79,6 +80,10 @@ HGDIOBJ WINAPI RefuseBitmapsOfTheSize(HDC dc, HGDIOBJ object) {
     BITMAP bitmap = {};
     if (GetObjectType(object) == OBJ_BITMAP && GetObjectW(object, sizeof bitmap, &bitmap) == sizeof bitmap &&
         bitmap.bmWidth == refusal.width && bitmap.bmHeight == refusal.height) {
+        if (refusal.allowed > 0) {
+            --refusal.allowed;
+            return refusal.realSelectObject(dc, object);
+        }
         ++refusal.refusals;
         return nullptr;
     }
@@ -87,11 +92,12 @@ HGDIOBJ WINAPI RefuseBitmapsOfTheSize(HDC dc, HGDIOBJ object) {
 
 } // namespace
 
-BitmapSelectionRefusal::BitmapSelectionRefusal(int width, int height)
+BitmapSelectionRefusal::BitmapSelectionRefusal(int width, int height, int allowed)
     : patch_("SelectObject", reinterpret_cast<const void*>(&RefuseBitmapsOfTheSize)) {
     refusal = SelectionRefusal();
     refusal.width = width;
     refusal.height = height;
+    refusal.allowed = allowed;
     refusal.realSelectObject = patch_.Original<HGDIOBJ(WINAPI*)(HDC, HGDIOBJ)>();
 }
 

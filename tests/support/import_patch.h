@@ -25,10 +25,11 @@ class ImportPatch {
 };
 
 // While it lives, SelectObject (as the program imports it) refuses every bitmap of the given size, as GDI
-// does for a bitmap that another DC holds. One at a time.
+// does for a bitmap that another DC holds; the first `allowed` selections of such a bitmap still go through,
+// to reach a later step. One at a time.
 class BitmapSelectionRefusal {
   public:
-    BitmapSelectionRefusal(int width, int height);
+    BitmapSelectionRefusal(int width, int height, int allowed = 0);
     ~BitmapSelectionRefusal();
     BitmapSelectionRefusal(const BitmapSelectionRefusal&) = delete;
     BitmapSelectionRefusal& operator=(const BitmapSelectionRefusal&) = delete;
