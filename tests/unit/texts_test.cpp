@@ -130,11 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TextsTest, IdPastTheLastGivesEmptyTextAndOneError) {
     CapturedLog log;
-    const wchar_t* text = GetText(49);
+    const wchar_t* text = GetText(kTextCount);
     ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text, L"");
     ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_TRUE(log.Contains(L"[ERROR] 文案编号越界 id=49"));
+    EXPECT_TRUE(log.Contains(L"[ERROR] 文案编号越界 id=" + std::to_wstring(kTextCount)));
 }
 
 TEST_F(TextsTest, LargestIdGivesEmptyText) {
