@@ -19,5 +19,5 @@ AppConfig ConfigFromText(const std::wstring& text);
 constexpr char kUtf8Bom[3] = {'\xEF', '\xBB', '\xBF'};
 // The file's bytes without a leading UTF-8 byte-order mark (EF BB BF), which the file may or may not have.
 std::string WithoutUtf8Bom(const std::string& bytes);
-// The 14 lines in their fixed order, each ending in CR LF (no byte-order mark).
+// The 16 lines in their fixed order, each ending in CR LF (no byte-order mark).
 std::wstring SerializeConfig(const AppConfig& config);
