@@ -1,5 +1,6 @@
 #include "markup/mark_layer.h"
 
+#include "capture/crop.h"
 #include "log/log.h"
 #include "markup/mark_paint.h"
 
@@ -76,4 +77,20 @@ void ReleaseMarkLayer(MarkLayer& layer) {
         layer.dc = nullptr;
     }
     layer.drawn = 0;
+}
+
+bool CutFromMarkLayer(MarkLayer& layer, const Rect& stillRect, const Rect& rect, CapturedImage& out) {
+    // A bitmap can be selected into one DC only, and the cut must select the layer's.
+    if (layer.dc != nullptr && layer.oldBitmap != nullptr) {
+        SelectObject(layer.dc, layer.oldBitmap);
+        layer.oldBitmap = nullptr;
+    }
+    layer.drawn = 0;
+    CapturedImage marked;
+    marked.bitmap = layer.bitmap;
+    marked.width = stillRect.Width();
+    marked.height = stillRect.Height();
+    marked.originX = stillRect.left;
+    marked.originY = stillRect.top;
+    return CropCapturedImage(marked, rect, out);
 }

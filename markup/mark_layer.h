@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/rect.h"
+#include "capture/captured_image.h"
 #include "markup/markup_history.h"
 
 struct MarkLayer {
@@ -24,3 +25,7 @@ bool SyncMarkLayer(MarkLayer& layer, const MarkupHistory& history, HDC stillDc, 
 // True when the layer holds the live marks and can stand in for the still inside the selection.
 bool MarkLayerReady(const MarkLayer& layer, const MarkupHistory& history);
 void ReleaseMarkLayer(MarkLayer& layer);
+// Cuts `rect` (virtual-screen) out of the layer, whose top-left lies at `stillRect`'s, as CropCapturedImage
+// cuts it out of the still: the picture with its marks, exactly as the screen showed them. The layer's bitmap
+// leaves its DC for the cut, so the layer is used up; false (logged by the cut) on failure.
+bool CutFromMarkLayer(MarkLayer& layer, const Rect& stillRect, const Rect& rect, CapturedImage& out);

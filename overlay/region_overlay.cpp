@@ -284,13 +284,25 @@ bool RunRegionOverlay(const CapturedImage& still, CapturedImage& result) {
 
 namespace {
 
-// The confirmed picture gets the marks, drawn at full resolution and clipped to it, and goes on the clipboard
-// when Copy confirmed it.
-void FinishMarkup(OverlayState& state) {
-    if (state.markup.history.live > 0) {
-        DrawMarksOnPicture(state.result, state.markup.history, *state.source);
-        LogMarksMade(state.markup.history);
+// The selection cut out of the still, with the marks at full resolution, clipped to it. The cached drawing of
+// the marks already holds them on the still, exactly as the screen showed them; without it they are drawn on
+// the cut picture.
+bool CutMarkedSelection(OverlayState& state) {
+    const MarkupHistory& history = state.markup.history;
+    if (MarkLayerReady(state.markupUi.layer, history)) {
+        return CutFromMarkLayer(state.markupUi.layer, state.model.bounds, state.model.selection,
+                                state.result);
     }
+    const bool cut = CropCapturedImage(*state.source, state.model.selection, state.result);
+    if (cut && history.live > 0) {
+        DrawMarksOnPicture(state.result, history, *state.source);
+    }
+    return cut;
+}
+
+// A marked picture is logged with its marks, and goes on the clipboard when Copy confirmed it.
+void FinishMarkup(OverlayState& state) {
+    LogMarksMade(state.markup.history);
     if (state.markupUi.copy && !state.windows.empty()) {
         state.markupUi.copyOutcome = PutPictureOnClipboard(state.windows.front(), state.result.bitmap,
                                                            state.result.width, state.result.height);
@@ -311,7 +323,7 @@ void FinishSelection(OverlayState& state, bool confirm) {
             SelectObject(state.stillDc, state.stillDcOldBitmap);
             state.stillDcOldBitmap = nullptr;
         }
-        state.cropOk = CropCapturedImage(*state.source, state.model.selection, state.result);
+        state.cropOk = CutMarkedSelection(state);
         if (!state.cropOk) {
             LogError(L"框选确认后裁剪失败");
         } else {
