@@ -37,6 +37,7 @@ class MarkupE2ETest : public CaptureE2ETest {
     void StartWithColour(int colour) {
         AppConfig config = SampleConfig();
         config.saveDir = folder_;
+        config.language = language_;
         config.markupColor = colour;
         std::string text = ToUtf8(SerializeConfig(config));
         text.erase(text.find("markup_width="));
@@ -59,14 +60,16 @@ class MarkupE2ETest : public CaptureE2ETest {
     }
 
     // The overlay opened and the selection dragged out and released.
-    void Select() {
+    void Select(const RECT& selection = kSelection) {
         MovePointer(700, 560);
         PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'A');
         ASSERT_NE(WaitForVisibleWindow(L"KorvelOverlay", 5000), nullptr) << LogForFailure();
         Sleep(150);
-        DragLeft(kSelection.left, kSelection.top, kSelection.right, kSelection.bottom);
-        ASSERT_TRUE(WaitForLogLine(L"[INFO] 选区可调整 rect=(80,80,620,480) kind=1", 2000))
-            << LogForFailure();
+        DragLeft(selection.left, selection.top, selection.right, selection.bottom);
+        const std::wstring line = L"[INFO] 选区可调整 rect=(" + std::to_wstring(selection.left) + L"," +
+                                  std::to_wstring(selection.top) + L"," + std::to_wstring(selection.right) +
+                                  L"," + std::to_wstring(selection.bottom) + L") kind=1";
+        ASSERT_TRUE(WaitForLogLine(line, 2000)) << LogForFailure();
     }
 
     // A tool's key, then a drag that the log shows made a mark of `kind`, the `live`-th one shown.
@@ -83,18 +86,18 @@ class MarkupE2ETest : public CaptureE2ETest {
         Sleep(100);
     }
 
-    // The strip as the overlay places it for kSelection, and the centre of one of its buttons.
-    static StripLayout Strip() {
+    // The strip as the overlay places it for a selection, and the centre of one of its buttons.
+    static StripLayout Strip(const RECT& selection = kSelection) {
         const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
         const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
         const Rect screen{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                           top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-        return PlaceStrip(Rect{kSelection.left, kSelection.top, kSelection.right, kSelection.bottom},
+        return PlaceStrip(Rect{selection.left, selection.top, selection.right, selection.bottom},
                           CollectMonitorAreas(), screen);
     }
     static POINT Centre(const Rect& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-    static POINT ButtonCentre(StripButton button) {
-        return Centre(Strip().buttons[static_cast<size_t>(button)]);
+    static POINT ButtonCentre(StripButton button, const RECT& selection = kSelection) {
+        return Centre(Strip(selection).buttons[static_cast<size_t>(button)]);
     }
 
     // Enter, then the saved picture decoded.
@@ -128,6 +131,7 @@ class MarkupE2ETest : public CaptureE2ETest {
         return PatternMismatches(image_, POINT{kSelection.left, kSelection.top}, place_, r);
     }
 
+    UiLanguage language_ = UiLanguage::SimplifiedChinese;
     ChildProcess korvel_;
     ChildProcess pattern_;
     PatternPlace place_;
@@ -298,22 +302,65 @@ TEST_F(MarkupE2ETest, WithTheStripTouchedButNoMarkThePictureIsTheSelectedPixels)
 
 namespace {
 
-// The strip with marks over the pattern and the Pen button's tooltip, checked on the screen and saved for a
-// person to look at in build/screenshots/ (the strip with its tooltip, and the whole overlay).
+// The strip over a window of text marked up as a user would, checked on the screen and saved for a person to
+// look at in build/screenshots/: the strip with the Pen button's tooltip, the marked-up window (the README's
+// picture, at 96 DPI) and the whole screen.
 class MarkupScreenshotTest : public MarkupE2ETest {
   protected:
+    // In English, for the README.
+    MarkupScreenshotTest() { language_ = UiLanguage::English; }
+
+    // Over Notepad's text; the marks below fit its lines at 96 DPI.
+    const RECT kNotes = {50, 95, 560, 300};
+
+    // Notepad in place of the pattern, showing a short checklist.
+    void ShowNotes() {
+        pattern_.Stop();
+        const std::wstring notes = folder_ + L".txt";
+        ASSERT_TRUE(WriteFileBytes(notes, "Release checklist\r\n\r\n"
+                                          "Build with ./scripts/build.sh\r\n"
+                                          "Run every test: ./scripts/test.sh\r\n"
+                                          "Upload KorvelSetup.exe and its SHA-256\r\n\r\n"
+                                          "Server password: hunter2-Qx7-kor\r\n"));
+        ASSERT_TRUE(notepad_.Start(L"C:\\windows\\notepad.exe", notes));
+        HWND window = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 10000));
+        SetWindowPos(window, HWND_TOPMOST, 60, 60, 600, 440, SWP_SHOWWINDOW);
+        Sleep(500);
+    }
+
+    // A colour picked from the strip's pop-out.
+    void PickColour(int index) {
+        Click(ButtonCentre(StripButton::Colour, kNotes));
+        Click(Centre(PlacePopout(Strip(kNotes), Popout::Colour).items[static_cast<size_t>(index)]));
+        ASSERT_TRUE(WaitForLogLine(L"[INFO] 标注颜色 color=" + std::to_wstring(index), 2000))
+            << LogForFailure();
+    }
+
     void ShowAndShoot(int dpi) {
-        ASSERT_NO_FATAL_FAILURE(Select());
-        ASSERT_NO_FATAL_FAILURE(Draw('R', 0, {100, 100}, {260, 200}, 1));
-        ASSERT_NO_FATAL_FAILURE(Draw('A', 2, {420, 320}, {300, 180}, 2));
+        ASSERT_NO_FATAL_FAILURE(ShowNotes());
+        ASSERT_NO_FATAL_FAILURE(Select(kNotes));
+        ASSERT_NO_FATAL_FAILURE(PickColour(0));
+        ASSERT_NO_FATAL_FAILURE(Draw('R', 0, {64, 104}, {198, 123}, 1));
+        ASSERT_NO_FATAL_FAILURE(PickColour(2));
+        ASSERT_NO_FATAL_FAILURE(Draw('H', 4, {72, 155}, {300, 155}, 2));
+        ASSERT_NO_FATAL_FAILURE(PickColour(0));
+        ASSERT_NO_FATAL_FAILURE(Draw('A', 2, {402, 214}, {312, 199}, 3));
+        PressKey('T');
+        Click({408, 204});
+        TypeText(L"Never share");
+        PressKey(VK_ESCAPE);
+        ASSERT_TRUE(WaitForLogLine(L"[INFO] 添加标注 kind=5 live=4", 2000)) << LogForFailure();
         PressKey('N');
-        Click({140, 300});
-        Click({220, 300});
-        ASSERT_NO_FATAL_FAILURE(Draw('H', 4, {330, 380}, {560, 380}, 5));
+        Click({294, 140});
+        Click({330, 156});
+        Click({384, 172});
+        ASSERT_TRUE(WaitForLogLine(L"[INFO] 添加标注 kind=6 live=7", 2000)) << LogForFailure();
+        ASSERT_NO_FATAL_FAILURE(Draw('M', 7, {186, 189}, {302, 205}, 8));
         PressKey('P'); // picked: lit in the accent colour
-        const StripLayout strip = Strip();
-        const POINT pen = ButtonCentre(StripButton::Pen);
-        const POINT save = ButtonCentre(StripButton::Save);
+        const StripLayout strip = Strip(kNotes);
+        const POINT pen = ButtonCentre(StripButton::Pen, kNotes);
+        const POINT save = ButtonCentre(StripButton::Save, kNotes);
         MovePointer(pen.x, pen.y);
         Sleep(400);
         const ScreenShot shot = TakeScreenShot();
@@ -332,13 +379,19 @@ class MarkupScreenshotTest : public MarkupE2ETest {
 
         const std::wstring folder = SiblingProgram(L"..\\screenshots");
         CreateDirectoryW(folder.c_str(), nullptr);
-        const std::wstring suffix = std::to_wstring(dpi);
-        const RECT around = {strip.strip.left, kSelection.top - s(30), strip.strip.right + s(10),
+        const std::wstring suffix = std::to_wstring(dpi) + L".png";
+        const RECT around = {strip.strip.left, strip.strip.top - s(10), strip.strip.right,
                              strip.strip.bottom + s(40)};
-        EXPECT_TRUE(SaveScreenShot(shot, around, folder + L"\\markup-strip-" + suffix + L".png"));
+        EXPECT_TRUE(SaveScreenShot(shot, around, folder + L"\\markup-strip-" + suffix));
+        const RECT marked = {kNotes.left - 20, kNotes.top - 40,
+                             std::max<LONG>(kNotes.right, strip.strip.right) + 20,
+                             strip.strip.bottom + s(40)};
+        EXPECT_TRUE(SaveScreenShot(shot, marked, folder + L"\\markup-notes-" + suffix));
         EXPECT_TRUE(SaveScreenShot(shot, RECT{0, 0, shot.width, shot.height},
-                                   folder + L"\\markup-overlay-" + suffix + L".png"));
+                                   folder + L"\\markup-overlay-" + suffix));
     }
+
+    ChildProcess notepad_;
 };
 
 } // namespace
