@@ -23,10 +23,6 @@ Gdiplus::Color ToGdiplus(uint32_t rgb, BYTE alpha = 255) {
                           static_cast<BYTE>(rgb & 0xFF));
 }
 
-COLORREF ToGdi(uint32_t rgb) {
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
 // A virtual-screen position in the DC's coordinates.
 Gdiplus::PointF Local(const MarkCanvas& canvas, double x, double y) {
     return Gdiplus::PointF(static_cast<Gdiplus::REAL>(x - canvas.origin.x),
@@ -137,7 +133,7 @@ void PutText(HDC dc, HFONT font, COLORREF colour, const std::wstring& text, RECT
 void DrawTextMark(const MarkCanvas& canvas, const Mark& mark) {
     OwnedGdiObject<HFONT> font(CreateMarkFont(mark.size, false));
     const RECT at = LocalRect(canvas, Rect{mark.from.x, mark.from.y, mark.from.x, mark.from.y});
-    PutText(canvas.dc, font.Get(), ToGdi(MarkColour(mark.colour)), mark.text, at,
+    PutText(canvas.dc, font.Get(), MarkColourRef(mark.colour), mark.text, at,
             DT_LEFT | DT_TOP | DT_EXPANDTABS);
 }
 
@@ -213,6 +209,11 @@ void DrawMosaic(const MarkCanvas& canvas, const Mark& mark) {
 }
 
 } // namespace
+
+COLORREF MarkColourRef(int32_t colourIndex) {
+    const uint32_t rgb = MarkColour(colourIndex);
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 HFONT CreateMarkFont(int32_t pixelHeight, bool bold) {
     return CreateFontW(-std::max(pixelHeight, 1), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,

@@ -25,6 +25,8 @@ struct MarkCanvas {
 void DrawMark(const MarkCanvas& canvas, const Mark& mark);
 // The first `count` marks, in order.
 void DrawMarks(const MarkCanvas& canvas, const std::vector<Mark>& marks, size_t count);
+// A swatch's colour as GDI takes it.
+COLORREF MarkColourRef(int32_t colourIndex);
 // The interface font's face at a character height in pixels, greyscale-antialiased (no ClearType colour
 // fringes in a saved picture); the caller owns it. The text box types in the very font its mark is drawn in.
 HFONT CreateMarkFont(int32_t pixelHeight, bool bold);

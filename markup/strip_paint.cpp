@@ -3,8 +3,9 @@
 #include <cwchar>
 
 #include "base/dpi_scale.h"
+#include "base/gdi_draw.h"
 #include "base/gdi_scope.h"
-#include "base/win_rect.h"
+#include "markup/mark_paint.h"
 #include "settings/settings_palette.h"
 #include "text/texts.h"
 
@@ -13,25 +14,8 @@ namespace {
 // The icons are drawn on a grid of 32 x 32 units over their button.
 constexpr int kIconUnits = 32;
 
-COLORREF ToGdi(uint32_t rgb) {
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
 Rect ToLocal(const Rect& r, const Point& origin) {
     return Rect{r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y};
-}
-
-void Fill(HDC dc, const Rect& area, COLORREF colour) {
-    OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(colour));
-    const RECT r = ToWinRect(area);
-    FillRect(dc, &r, brush.Get());
-}
-
-void Frame(HDC dc, const Rect& area, COLORREF colour, int width) {
-    OwnedGdiObject<HPEN> pen(CreatePen(PS_SOLID, width, colour));
-    SelectionScope penSelected(dc, pen.Get());
-    SelectionScope brushSelected(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, area.left, area.top, area.right, area.bottom);
 }
 
 // An icon's box and the pen it is drawn with; positions are given in units of the 32 x 32 grid.
@@ -57,7 +41,7 @@ class Icon {
     void Box(int x0, int y0, int x1, int y1) const { Rectangle(dc_, X(x0), Y(y0), X(x1), Y(y1)); }
     void Oval(int x0, int y0, int x1, int y1) const { Ellipse(dc_, X(x0), Y(y0), X(x1), Y(y1)); }
     void Solid(int x0, int y0, int x1, int y1, COLORREF colour) const {
-        Fill(dc_, Rect{X(x0), Y(y0), X(x1), Y(y1)}, colour);
+        FillSolid(dc_, Rect{X(x0), Y(y0), X(x1), Y(y1)}, colour);
     }
 
   private:
@@ -116,14 +100,14 @@ void DrawIcon(HDC dc, StripButton button, const Rect& box, COLORREF colour, cons
         icon.Lines({{18, 9}, {22, 13}, {18, 17}});
         break;
     case StripButton::Colour:
-        icon.Solid(9, 9, 23, 23, ToGdi(MarkColour(markup.colour)));
+        icon.Solid(9, 9, 23, 23, MarkColourRef(markup.colour));
         icon.Box(9, 9, 23, 23);
         break;
     case StripButton::Width: {
         const int thickness = MarkSize(MarkKind::Pen, markup.widthLevel, dpi);
         const int middle = icon.Y(16);
-        Fill(dc, Rect{icon.X(8), middle - thickness / 2, icon.X(24), middle - thickness / 2 + thickness},
-             colour);
+        FillSolid(dc, Rect{icon.X(8), middle - thickness / 2, icon.X(24), middle - thickness / 2 + thickness},
+                  colour);
         break;
     }
     case StripButton::Cancel:
@@ -167,28 +151,31 @@ bool Enabled(StripButton button, const MarkupState& markup) {
 
 void DrawPopout(HDC dc, const StripLayout& strip, const MarkupState& markup, const Point& origin) {
     const PopoutLayout popout = PlacePopout(strip, markup.popout);
-    Fill(dc, ToLocal(popout.panel, origin), kBackgroundColor);
-    Frame(dc, ToLocal(popout.panel, origin), kBorderColor, 1);
+    FillSolid(dc, ToLocal(popout.panel, origin), kBackgroundColor);
+    Outline(dc, ToLocal(popout.panel, origin), 1, kBorderColor);
     for (size_t i = 0; i < popout.items.size(); ++i) {
         const Rect item = ToLocal(popout.items[i], origin);
         const int32_t index = static_cast<int32_t>(i);
         if (markup.popout == Popout::Colour) {
-            Fill(dc, item, ToGdi(MarkColour(index)));
-            Frame(dc, item, kBorderColor, 1);
+            FillSolid(dc, item, MarkColourRef(index));
+            Outline(dc, item, 1, kBorderColor);
             if (index == markup.colour || index == markup.hoveredItem) {
-                Frame(dc, item, kWhiteColor, ScaleForDpi(2, strip.dpi));
+                Outline(dc, item, ScaleForDpi(2, strip.dpi), kWhiteColor);
             }
             continue;
         }
         const bool current = index == markup.widthLevel;
-        Fill(dc, item, current ? kAccentColor : index == markup.hoveredItem ? kHoverColor : kBackgroundColor);
+        FillSolid(dc, item,
+                  current                       ? kAccentColor
+                  : index == markup.hoveredItem ? kHoverColor
+                                                : kBackgroundColor);
         const int thickness = MarkSize(MarkKind::Pen, index, strip.dpi);
         const int middle = (item.top + item.bottom) / 2;
         const int inset = item.Width() / 4;
-        Fill(dc,
-             Rect{item.left + inset, middle - thickness / 2, item.right - inset,
-                  middle - thickness / 2 + thickness},
-             kTextColor);
+        FillSolid(dc,
+                  Rect{item.left + inset, middle - thickness / 2, item.right - inset,
+                       middle - thickness / 2 + thickness},
+                  kTextColor);
     }
 }
 
@@ -199,8 +186,8 @@ void DrawTooltip(HDC dc, const StripLayout& strip, int32_t button, const Point& 
     SIZE extent = {};
     GetTextExtentPoint32W(dc, text, length, &extent);
     const Rect box = ToLocal(PlaceTooltip(strip, button, extent.cx, extent.cy), origin);
-    Fill(dc, box, kPanelColor);
-    Frame(dc, box, kBorderColor, 1);
+    FillSolid(dc, box, kPanelColor);
+    Outline(dc, box, 1, kBorderColor);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF previousColour = SetTextColor(dc, kTextColor);
     TextOutW(dc, box.left + TooltipPaddingX(strip.dpi), box.top + TooltipPaddingY(strip.dpi), text, length);
@@ -216,20 +203,20 @@ void DrawMarkupStrip(HDC target, const SelectionState& selection, const MarkupSt
         return;
     }
     const StripLayout strip = CurrentStrip(selection, markup);
-    Fill(target, ToLocal(strip.strip, windowOrigin), kBackgroundColor);
-    Frame(target, ToLocal(strip.strip, windowOrigin), kBorderColor, 1);
+    FillSolid(target, ToLocal(strip.strip, windowOrigin), kBackgroundColor);
+    Outline(target, ToLocal(strip.strip, windowOrigin), 1, kBorderColor);
     const int inset = ScaleForDpi(6, strip.dpi);
     for (int32_t x : strip.separators) {
-        Fill(target,
-             Rect{x - windowOrigin.x, strip.strip.top + inset - windowOrigin.y, x - windowOrigin.x + 1,
-                  strip.strip.bottom - inset - windowOrigin.y},
-             kBorderColor);
+        FillSolid(target,
+                  Rect{x - windowOrigin.x, strip.strip.top + inset - windowOrigin.y, x - windowOrigin.x + 1,
+                       strip.strip.bottom - inset - windowOrigin.y},
+                  kBorderColor);
     }
     for (int32_t i = 0; i < kStripButtonCount; ++i) {
         const StripButton button = static_cast<StripButton>(i);
         const Rect box = ToLocal(strip.buttons[static_cast<size_t>(i)], windowOrigin);
         const bool hovered = markup.hoveredButton == i && !markup.drawing;
-        Fill(target, box, FaceColour(button, markup, hovered));
+        FillSolid(target, box, FaceColour(button, markup, hovered));
         DrawIcon(target, button, box, Enabled(button, markup) ? kTextColor : kMutedTextColor, markup,
                  strip.dpi);
     }

@@ -13,10 +13,6 @@ namespace {
 constexpr UINT_PTR kSubclassId = 1;
 constexpr int kTextBoxId = 100;
 
-COLORREF ToGdi(uint32_t rgb) {
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
 // Light text is typed on the settings window's dark panel colour, dark text on white.
 COLORREF BackgroundFor(uint32_t rgb) {
     const int luminance =
@@ -86,7 +82,7 @@ bool OpenTextBox(TextBox& box, HWND parent, const Mark& pending) {
         return false;
     }
     box.font = CreateMarkFont(pending.size, false);
-    box.textColour = ToGdi(MarkColour(pending.colour));
+    box.textColour = MarkColourRef(pending.colour);
     box.backColour = BackgroundFor(MarkColour(pending.colour));
     box.background = CreateSolidBrush(box.backColour);
     SetWindowSubclass(box.window, TextBoxSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(parent));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/gdi_draw.h"
 #include "base/gdi_scope.h"
 #include "base/win_rect.h"
 #include "log/log.h"
@@ -63,22 +64,6 @@ Rect Intersection(const Rect& a, const Rect& b) {
     const Rect c{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                  std::min(a.bottom, b.bottom)};
     return c.Empty() ? Rect() : c;
-}
-
-void FillSolid(HDC dc, const Rect& area, COLORREF colour) {
-    OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(colour));
-    if (brush) {
-        const RECT r = ToWinRect(area);
-        FillRect(dc, &r, brush.Get());
-    }
-}
-
-// The outline of `area` with a solid pen and no fill.
-void Outline(HDC dc, const Rect& area, int penWidth, COLORREF colour) {
-    OwnedGdiObject<HPEN> pen(CreatePen(PS_SOLID, penWidth, colour));
-    SelectionScope penSelected(dc, pen.Get());
-    SelectionScope brushSelected(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, area.left, area.top, area.right, area.bottom);
 }
 
 void PutText(HDC dc, int x, int y, const wchar_t* text) {

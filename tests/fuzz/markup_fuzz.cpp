@@ -12,72 +12,29 @@
 #include <set>
 #include <string>
 
+#include "fuzz/fuzz_input.h"
 #include "markup/markup_events.h"
 
 namespace {
 
-// Reads the input front to back; past its end every value is 0.
-class Input {
-  public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool Done() const { return at_ >= size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    int32_t Int32() {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            value = (value << 8) | Byte();
-        }
-        return static_cast<int32_t>(value);
-    }
-    int32_t Small() { return static_cast<int8_t>(Byte()); }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
-
-// A low and high end at least one pixel apart, anywhere in the 32-bit range.
-void ReadSpan(Input& in, int32_t& low, int32_t& high) {
-    const int32_t a = in.Int32();
-    const int32_t b = in.Int32();
-    low = std::min(a, b);
-    high = std::max(a, b);
-    if (low == high) {
-        if (high < std::numeric_limits<int32_t>::max()) {
-            ++high;
-        } else {
-            --low;
-        }
-    }
-}
-
-Rect ReadRect(Input& in) {
+Rect ReadRect(FuzzInput& in) {
     Rect r;
     ReadSpan(in, r.left, r.right);
     ReadSpan(in, r.top, r.bottom);
     return r;
 }
 
-int32_t Near(int32_t base, int32_t delta) {
-    return SaturateToInt32(static_cast<int64_t>(base) + delta);
-}
-
 // Mostly positions where something happens: anywhere, beside the last one, near the selection's edges, on a
 // strip button or pop-out item, or inside the bounds.
-Point ReadPoint(Input& in, const SelectionState& selection, const MarkupState& markup) {
+Point ReadPoint(FuzzInput& in, const SelectionState& selection, const MarkupState& markup) {
     const Rect& s = selection.selection;
-    const Rect& b = selection.bounds;
     switch (in.Byte() % 6) {
     case 0:
-        return Point{in.Int32(), in.Int32()};
+        return AnyPoint(in);
     case 1:
-        return Point{Near(selection.pointer.x, in.Small()), Near(selection.pointer.y, in.Small())};
-    case 2: {
-        const uint8_t pick = in.Byte();
-        return Point{Near(pick & 1 ? s.right : s.left, in.Small()),
-                     Near(pick & 2 ? s.bottom : s.top, in.Small())};
-    }
+        return PointBeside(in, selection.pointer);
+    case 2:
+        return PointNearCorner(in, s);
     case 3: {
         const StripLayout strip = CurrentStrip(selection, markup);
         const uint8_t pick = in.Byte();
@@ -90,15 +47,9 @@ Point ReadPoint(Input& in, const SelectionState& selection, const MarkupState& m
         return Point{Near(button.left, in.Small() & 7), Near(button.top, in.Small() & 7)};
     }
     case 4:
-        return Point{Near((s.left / 2) + (s.right / 2), in.Small()),
-                     Near((s.top / 2) + (s.bottom / 2), in.Small())};
-    default: {
-        const uint64_t width = static_cast<uint64_t>(static_cast<int64_t>(b.right) - b.left);
-        const uint64_t height = static_cast<uint64_t>(static_cast<int64_t>(b.bottom) - b.top);
-        return Point{
-            static_cast<int32_t>(b.left + static_cast<int64_t>(static_cast<uint32_t>(in.Int32()) % width)),
-            static_cast<int32_t>(b.top + static_cast<int64_t>(static_cast<uint32_t>(in.Int32()) % height))};
-    }
+        return PointBeside(in, Point{(s.left / 2) + (s.right / 2), (s.top / 2) + (s.bottom / 2)});
+    default:
+        return PointInside(in, selection.bounds);
     }
 }
 
@@ -186,7 +137,7 @@ void CheckInvariants(const SelectionState& selection, const MarkupState& markup,
     static_cast<void>(PointerCursor(selection, markup));
 }
 
-std::wstring ReadText(Input& in) {
+std::wstring ReadText(FuzzInput& in) {
     const size_t length = static_cast<size_t>(in.Byte()) * 5;
     std::wstring text;
     for (size_t i = 0; i < length && !in.Done(); ++i) {
@@ -199,7 +150,7 @@ std::wstring ReadText(Input& in) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
+    FuzzInput in(data, size);
     SelectionState selection;
     MarkupState markup;
     ReadSpan(in, selection.bounds.left, selection.bounds.right);

@@ -13,6 +13,7 @@
 #include "capture/crop.h"
 #include "markup/mark_layer.h"
 #include "markup/mark_paint.h"
+#include "markup_pixels.h"
 #include "support/bitmap_pixels.h"
 #include "support/test_support.h"
 
@@ -25,20 +26,6 @@ constexpr uint32_t kGreen = 0x43A047;
 constexpr uint32_t kBlue = 0x1E88E5;
 constexpr uint32_t kPurple = 0x8E24AA;
 constexpr uint32_t kWhite = 0xFFFFFF;
-
-// Distinct neighbours, and never one of the marks' colours.
-uint32_t StillPattern(int x, int y) {
-    const uint32_t red = 40 + static_cast<uint32_t>(x * 5) % 150;
-    const uint32_t green = 50 + static_cast<uint32_t>(y * 7) % 150;
-    const uint32_t blue = 60 + static_cast<uint32_t>((x + 2 * y) * 3) % 150;
-    return red << 16 | green << 8 | blue;
-}
-
-std::string Hex(uint32_t colour) {
-    char text[16];
-    snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(colour));
-    return text;
-}
 
 int Channel(uint32_t colour, int shift) {
     return static_cast<int>((colour >> shift) & 0xFF);
@@ -82,8 +69,9 @@ Mark Stroke(MarkKind kind, int colour, int size, std::vector<Point> points) {
 class MarkPaintTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        still_.bitmap = CreatePatternBitmap(
-            kStillWidth, kStillHeight, [](int x, int y) { return StillPattern(x + kOriginX, y + kOriginY); });
+        still_.bitmap = CreatePatternBitmap(kStillWidth, kStillHeight, [](int x, int y) {
+            return MarkupStillPattern(x + kOriginX, y + kOriginY);
+        });
         ASSERT_NE(nullptr, still_.bitmap);
         still_.width = kStillWidth;
         still_.height = kStillHeight;
@@ -147,42 +135,42 @@ TEST_F(MarkPaintTest, EachKindOfMarkLandsWhereItBelongsInTheSavedPicture) {
     EXPECT_EQ(Hex(kRed), Hex(At(-41, 40)));
     EXPECT_EQ(Hex(kRed), Hex(At(-40, 40)));
     EXPECT_EQ(Hex(kRed), Hex(At(10, 79)));
-    EXPECT_EQ(Hex(StillPattern(10, 40)), Hex(At(10, 40)));
-    EXPECT_EQ(Hex(StillPattern(-50, 40)), Hex(At(-50, 40)));
+    EXPECT_EQ(Hex(MarkupStillPattern(10, 40)), Hex(At(10, 40)));
+    EXPECT_EQ(Hex(MarkupStillPattern(-50, 40)), Hex(At(-50, 40)));
     // The ellipse: its left and top points, not its centre or the box's corner.
     EXPECT_EQ(Hex(kPurple), Hex(At(80, 30)));
     EXPECT_EQ(Hex(kPurple), Hex(At(120, 0)));
-    EXPECT_EQ(Hex(StillPattern(120, 30)), Hex(At(120, 30)));
-    EXPECT_EQ(Hex(StillPattern(82, 2)), Hex(At(82, 2)));
+    EXPECT_EQ(Hex(MarkupStillPattern(120, 30)), Hex(At(120, 30)));
+    EXPECT_EQ(Hex(MarkupStillPattern(82, 2)), Hex(At(82, 2)));
     // The arrow: its shaft, its filled head before the tip, nothing past the tip.
     EXPECT_EQ(Hex(kBlue), Hex(At(130, 100)));
     EXPECT_EQ(Hex(kBlue), Hex(At(186, 105)));
     EXPECT_EQ(Hex(kBlue), Hex(At(186, 94)));
-    EXPECT_EQ(Hex(StillPattern(204, 100)), Hex(At(204, 100)));
-    EXPECT_EQ(Hex(StillPattern(130, 108)), Hex(At(130, 108)));
+    EXPECT_EQ(Hex(MarkupStillPattern(204, 100)), Hex(At(204, 100)));
+    EXPECT_EQ(Hex(MarkupStillPattern(130, 108)), Hex(At(130, 108)));
     // The pen's line and its round end.
     EXPECT_EQ(Hex(kGreen), Hex(At(10, 150)));
     EXPECT_EQ(Hex(kGreen), Hex(At(-42, 150)));
-    EXPECT_EQ(Hex(StillPattern(10, 156)), Hex(At(10, 156)));
+    EXPECT_EQ(Hex(MarkupStillPattern(10, 156)), Hex(At(10, 156)));
     // The step: a filled orange circle with its white number.
     EXPECT_EQ(Hex(kOrange), Hex(At(-32, 200)));
     EXPECT_EQ(Hex(kOrange), Hex(At(-20, 188)));
     EXPECT_TRUE(AnyIn(Rect{-27, 193, -13, 207}, kWhite));
-    EXPECT_EQ(Hex(StillPattern(-38, 200)), Hex(At(-38, 200)));
+    EXPECT_EQ(Hex(MarkupStillPattern(-38, 200)), Hex(At(-38, 200)));
     // The text: purple strokes inside its line, the still beside it.
     EXPECT_TRUE(AnyIn(Rect{60, 180, 100, 206}, kPurple));
-    EXPECT_EQ(Hex(StillPattern(150, 190)), Hex(At(150, 190)));
+    EXPECT_EQ(Hex(MarkupStillPattern(150, 190)), Hex(At(150, 190)));
 }
 
 TEST_F(MarkPaintTest, TheHighlighterLetsThePictureShowThroughAndCoversItsCrossingOnce) {
     // Right, down, then back up and left across its own first stretch near (185, 100).
     Add(Stroke(MarkKind::Highlighter, 2, 20, {{110, 100}, {220, 100}, {220, 140}, {150, 60}}));
     ASSERT_NO_FATAL_FAILURE(Save());
-    EXPECT_TRUE(IsBlend(At(140, 100), kYellow, StillPattern(140, 100), kHighlighterAlpha))
-        << Hex(At(140, 100)) << " over " << Hex(StillPattern(140, 100));
-    EXPECT_TRUE(IsBlend(At(185, 100), kYellow, StillPattern(185, 100), kHighlighterAlpha))
+    EXPECT_TRUE(IsBlend(At(140, 100), kYellow, MarkupStillPattern(140, 100), kHighlighterAlpha))
+        << Hex(At(140, 100)) << " over " << Hex(MarkupStillPattern(140, 100));
+    EXPECT_TRUE(IsBlend(At(185, 100), kYellow, MarkupStillPattern(185, 100), kHighlighterAlpha))
         << "laid on once where it crosses itself: " << Hex(At(185, 100));
-    EXPECT_EQ(Hex(StillPattern(140, 125)), Hex(At(140, 125)));
+    EXPECT_EQ(Hex(MarkupStillPattern(140, 125)), Hex(At(140, 125)));
 }
 
 TEST_F(MarkPaintTest, TheMosaicAveragesTheStillInBlocksAndCoversMarksBeneathIt) {
@@ -199,7 +187,7 @@ TEST_F(MarkPaintTest, TheMosaicAveragesTheStillInBlocksAndCoversMarksBeneathIt) 
             for (int y = top; y < bottom; ++y) {
                 for (int x = left; x < right; ++x) {
                     for (int c = 0; c < 3; ++c) {
-                        sums[c] += static_cast<uint64_t>(Channel(StillPattern(x, y), 16 - 8 * c));
+                        sums[c] += static_cast<uint64_t>(Channel(MarkupStillPattern(x, y), 16 - 8 * c));
                     }
                 }
             }
@@ -214,8 +202,8 @@ TEST_F(MarkPaintTest, TheMosaicAveragesTheStillInBlocksAndCoversMarksBeneathIt) 
             }
         }
     }
-    EXPECT_EQ(Hex(StillPattern(area.left - 1, 210)), Hex(At(area.left - 1, 210)));
-    EXPECT_EQ(Hex(StillPattern(200, area.bottom)), Hex(At(200, area.bottom)));
+    EXPECT_EQ(Hex(MarkupStillPattern(area.left - 1, 210)), Hex(At(area.left - 1, 210)));
+    EXPECT_EQ(Hex(MarkupStillPattern(200, area.bottom)), Hex(At(200, area.bottom)));
 }
 
 TEST_F(MarkPaintTest, MarksReachingPastTheSelectionAreCutAtItsEdge) {
@@ -225,7 +213,7 @@ TEST_F(MarkPaintTest, MarksReachingPastTheSelectionAreCutAtItsEdge) {
     ASSERT_NO_FATAL_FAILURE(Save());
     EXPECT_EQ(Hex(kRed), Hex(At(-60, 100)));
     EXPECT_EQ(Hex(kRed), Hex(At(-31, 110)));
-    EXPECT_EQ(Hex(StillPattern(-50, 110)), Hex(At(-50, 110)));
+    EXPECT_EQ(Hex(MarkupStillPattern(-50, 110)), Hex(At(-50, 110)));
     // The mosaic's blocks keep their grid from its corner, whatever the selection cuts off.
     EXPECT_EQ(Hex(At(200, 200)), Hex(At(211, 211)));
     EXPECT_NE(Hex(At(211, 211)), Hex(At(212, 211)));
@@ -326,5 +314,5 @@ TEST_F(MarkPaintTest, AStillHeldByAnotherDcIsReportedAndNothingIsDrawn) {
     SelectObject(holder, previous);
     DeleteDC(holder);
     pixels_ = ReadBitmapPixels(picture_.bitmap);
-    EXPECT_EQ(Hex(StillPattern(-40, 40)), Hex(At(-40, 40)));
+    EXPECT_EQ(Hex(MarkupStillPattern(-40, 40)), Hex(At(-40, 40)));
 }

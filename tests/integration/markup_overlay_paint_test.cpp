@@ -14,6 +14,7 @@
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_paint.h"
 #include "overlay/region_overlay.h"
+#include "markup_pixels.h"
 #include "support/bitmap_pixels.h"
 #include "support/test_support.h"
 
@@ -27,19 +28,6 @@ constexpr uint32_t kHover = 0x373E4A;
 constexpr uint32_t kRed = 0xE53935;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-uint32_t StillPattern(int x, int y) {
-    const uint32_t red = 40 + static_cast<uint32_t>(x * 5) % 150;
-    const uint32_t green = 50 + static_cast<uint32_t>(y * 7) % 150;
-    const uint32_t blue = 60 + static_cast<uint32_t>((x + 2 * y) * 3) % 150;
-    return red << 16 | green << 8 | blue;
-}
-
-std::string Hex(uint32_t colour) {
-    char text[16];
-    snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(colour));
-    return text;
-}
-
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 const Rect kWindow{0, 0, kWidth, kHeight};
@@ -47,7 +35,7 @@ const Rect kWindow{0, 0, kWidth, kHeight};
 class MarkupOverlayPaintTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        still_.bitmap = CreatePatternBitmap(kWidth, kHeight, StillPattern);
+        still_.bitmap = CreatePatternBitmap(kWidth, kHeight, MarkupStillPattern);
         still_.width = kWidth;
         still_.height = kHeight;
         ASSERT_TRUE(PrepareOverlayDrawing(state_, still_));
@@ -180,7 +168,7 @@ TEST_F(MarkupOverlayPaintTest, TheMarkBeingDrawnIsCutAtTheSelectionsEdge) {
     ASSERT_NO_FATAL_FAILURE(Render());
     EXPECT_EQ(Hex(kRed), Hex(At(450, 200)));
     EXPECT_EQ(Hex(kRed), Hex(At(400, 230)));
-    EXPECT_EQ(Hex(StillPattern(450, 230)), Hex(At(450, 230)));
+    EXPECT_EQ(Hex(MarkupStillPattern(450, 230)), Hex(At(450, 230)));
     EXPECT_EQ(Hex(Dim(600, 200)), Hex(At(600, 200))) << "outside the selection";
     EXPECT_EQ(Hex(Dim(700, 230)), Hex(At(700, 230)));
 }
@@ -197,14 +185,14 @@ TEST_F(MarkupOverlayPaintTest, CommittedMarksShowFromTheirCachedDrawingAndKeepTh
     ASSERT_NO_FATAL_FAILURE(Render());
     EXPECT_EQ(Hex(kRed), Hex(At(150, 290))) << "near its left point, inside the selection";
     EXPECT_EQ(Hex(Dim(300, 448)), Hex(At(300, 448))) << "its bottom, below the selection, not shown";
-    EXPECT_EQ(Hex(StillPattern(300, 250)), Hex(At(300, 250)));
+    EXPECT_EQ(Hex(MarkupStillPattern(300, 250)), Hex(At(300, 250)));
 
     // The selection made larger: the ellipse stays where it was drawn, now shown whole.
     state_.model.selection = Rect{50, 50, 600, 500};
     ASSERT_NO_FATAL_FAILURE(Render());
     EXPECT_EQ(Hex(kRed), Hex(At(150, 290)));
     EXPECT_EQ(Hex(kRed), Hex(At(300, 449)));
-    EXPECT_EQ(Hex(StillPattern(300, 250)), Hex(At(300, 250)));
+    EXPECT_EQ(Hex(MarkupStillPattern(300, 250)), Hex(At(300, 250)));
 }
 
 TEST_F(MarkupOverlayPaintTest, RenderingTheStripPopoutsAndTooltipsLeavesNoGdiObjects) {
