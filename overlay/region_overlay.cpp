@@ -42,10 +42,6 @@ HCURSOR CursorFor(const OverlayState& state) {
     }
 }
 
-Rect StillBounds(const OverlayState& state) {
-    return state.model.bounds;
-}
-
 // Carries out what an event rule asked for, in the order the rules give.
 void ApplyEffects(HWND window, OverlayState& state, const MarkupEffects& effects) {
     if (effects.closeTextBox) {
@@ -64,7 +60,7 @@ void ApplyEffects(HWND window, OverlayState& state, const MarkupEffects& effects
         SetCursor(CursorFor(state));
     }
     if (effects.marksChanged) {
-        SyncMarkLayer(state.markupUi.layer, state.markup.history, state.stillDc, StillBounds(state));
+        SyncMarkLayer(state.markupUi.layer, state.markup.history, state.stillDc, state.model.bounds);
     }
     if (effects.openTextBox) {
         OpenTextBox(state.markupUi.textBox, window, state.markup.pending);
