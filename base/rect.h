@@ -24,3 +24,8 @@ inline bool operator==(const Rect& a, const Rect& b) {
 inline bool operator!=(const Rect& a, const Rect& b) {
     return !(a == b);
 }
+
+// A wide intermediate result held in the 32-bit range, for sums of coordinates that could wrap.
+inline int32_t SaturateToInt32(int64_t value) {
+    return value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
+}

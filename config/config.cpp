@@ -1,6 +1,7 @@
 #include "config/config.h"
 
 #include "log/log.h"
+#include "markup/markup_model.h"
 
 namespace {
 
@@ -49,6 +50,8 @@ AppConfig MakeDefaultConfig() {
     config.saveDir = GetDefaultSaveFolder();
     config.toolbar = false;
     config.language = UiLanguage::SimplifiedChinese;
+    config.markupColor = kDefaultColour;
+    config.markupWidth = kDefaultWidthLevel;
     return config;
 }
 
@@ -86,5 +89,13 @@ void ValidateConfig(AppConfig& config) {
     if (language < 0 || language >= kLanguageCount) {
         LogError(L"配置中的界面语言非法 value=%d，改回简体", language);
         config.language = UiLanguage::SimplifiedChinese;
+    }
+    if (config.markupColor < 0 || config.markupColor >= kColourCount) {
+        LogError(L"配置中的标注颜色非法 value=%d，改回红色", config.markupColor);
+        config.markupColor = kDefaultColour;
+    }
+    if (config.markupWidth < 0 || config.markupWidth >= kWidthLevelCount) {
+        LogError(L"配置中的标注粗细非法 value=%d，改回中等", config.markupWidth);
+        config.markupWidth = kDefaultWidthLevel;
     }
 }

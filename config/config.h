@@ -28,6 +28,8 @@ struct AppConfig {
     std::wstring saveDir;
     bool toolbar = false;
     UiLanguage language = UiLanguage::SimplifiedChinese;
+    int32_t markupColor = 0; // the last markup colour: a swatch 0..7 (red, orange, ..., white)
+    int32_t markupWidth = 1; // the last markup width: 0 thin, 1 medium, 2 thick
 };
 
 // The one program-wide record, built with MakeDefaultConfig before the entry point runs.

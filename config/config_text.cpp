@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "log/log.h"
+#include "markup/markup_model.h"
 
 namespace {
 
@@ -86,6 +87,10 @@ void ApplyConfigKey(AppConfig& config, const std::wstring& key, const std::wstri
         config.toolbar = ParseIntOr(value, 0) != 0;
     } else if (key == L"language") {
         config.language = static_cast<UiLanguage>(ParseIntOr(value, 0));
+    } else if (key == L"markup_color") {
+        config.markupColor = ParseIntOr(value, kDefaultColour);
+    } else if (key == L"markup_width") {
+        config.markupWidth = ParseIntOr(value, kDefaultWidthLevel);
     }
 }
 
@@ -142,5 +147,7 @@ std::wstring SerializeConfig(const AppConfig& config) {
     text += L"path=" + config.saveDir + L"\r\n";
     text += L"toolbar=" + BoolText(config.toolbar) + L"\r\n";
     text += L"language=" + std::to_wstring(static_cast<int32_t>(config.language)) + L"\r\n";
+    text += L"markup_color=" + std::to_wstring(config.markupColor) + L"\r\n";
+    text += L"markup_width=" + std::to_wstring(config.markupWidth) + L"\r\n";
     return text;
 }

@@ -22,5 +22,5 @@ std::string WithoutUtf8Bom(const std::string& bytes);
 // True when the bytes begin with a UTF-16 byte-order mark, FF FE or FE FF: an editor saved the file as
 // "Unicode", which is not UTF-8.
 bool StartsWithUtf16Bom(const std::string& bytes);
-// The 14 lines in their fixed order, each ending in CR LF (no byte-order mark).
+// The 16 lines in their fixed order, each ending in CR LF (no byte-order mark).
 std::wstring SerializeConfig(const AppConfig& config);

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/gdi_draw.h"
 #include "base/gdi_scope.h"
 #include "base/win_rect.h"
 #include "log/log.h"
+#include "markup/mark_paint.h"
+#include "markup/strip_paint.h"
 #include "overlay/overlay_layout.h"
 #include "text/texts.h"
 
@@ -63,22 +66,6 @@ Rect Intersection(const Rect& a, const Rect& b) {
     return c.Empty() ? Rect() : c;
 }
 
-void FillSolid(HDC dc, const Rect& area, COLORREF colour) {
-    OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(colour));
-    if (brush) {
-        const RECT r = ToWinRect(area);
-        FillRect(dc, &r, brush.Get());
-    }
-}
-
-// The outline of `area` with a solid pen and no fill.
-void Outline(HDC dc, const Rect& area, int penWidth, COLORREF colour) {
-    OwnedGdiObject<HPEN> pen(CreatePen(PS_SOLID, penWidth, colour));
-    SelectionScope penSelected(dc, pen.Get());
-    SelectionScope brushSelected(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, area.left, area.top, area.right, area.bottom);
-}
-
 void PutText(HDC dc, int x, int y, const wchar_t* text) {
     TextOutW(dc, x, y, text, static_cast<int>(wcslen(text)));
 }
@@ -106,7 +93,21 @@ void DrawHandles(HDC target, const Rect& s) {
     }
 }
 
-// The selection: the undimmed still inside it, then the frame, the size label and the handles. A window
+// The mark being drawn, over the committed ones, only inside the part `shown` (window-local) of the
+// selection.
+void DrawPendingMark(HDC target, const OverlayState& state, const Rect& window, const Rect& shown) {
+    MarkCanvas canvas;
+    canvas.dc = target;
+    canvas.origin = Point{window.left, window.top};
+    canvas.clip = Rect{shown.left + window.left, shown.top + window.top, shown.right + window.left,
+                       shown.bottom + window.top};
+    canvas.stillDc = state.stillDc;
+    canvas.stillRect = StillRect(state);
+    DrawMark(canvas, state.markup.pending);
+}
+
+// The selection: the undimmed still inside it (with the committed marks, from their cached drawing), the
+// mark being drawn, then the frame, the size label and the handles. A window
 // that shows no part of the selection draws none of them; the others compute everything from the same
 // virtual-screen values, so the pieces join where the selection crosses from one monitor to the next.
 void DrawSelection(HDC target, const OverlayState& state, const Rect& window, const StillPart& part) {
@@ -118,8 +119,14 @@ void DrawSelection(HDC target, const OverlayState& state, const Rect& window, co
     if (c.Empty()) {
         return;
     }
-    BitBlt(target, c.left, c.top, c.Width(), c.Height(), state.stillDc, part.sx + c.left - part.destX,
+    // The cached drawing of the marks has the still's size and place, so it stands in for the still.
+    const HDC inside =
+        MarkLayerReady(state.markupUi.layer, state.markup.history) ? state.markupUi.layer.dc : state.stillDc;
+    BitBlt(target, c.left, c.top, c.Width(), c.Height(), inside, part.sx + c.left - part.destX,
            part.sy + c.top - part.destY, SRCCOPY);
+    if (state.markup.drawing) {
+        DrawPendingMark(target, state, window, c);
+    }
     Outline(target, s, kFrameWidth, kFrameColour);
     DrawSizeLabel(target, state, s);
     if (state.model.dragKind != DragKind::NewRect) {
@@ -227,8 +234,16 @@ void RenderOverlay(HDC target, const OverlayState& state, const Rect& window) {
     if (!state.model.dragging) {
         DrawHint(target, state, window.Width());
     }
-    // Last, so that the panel lies over the hint and the selection.
-    DrawMagnifier(target, state, window);
+    if (StripShown(state.model, state.markup)) {
+        const HFONT tooltipFont = TooltipFontFor(state.markupUi, CurrentStrip(state.model, state.markup).dpi);
+        DrawMarkupStrip(target, state.model, state.markup, Point{window.left, window.top},
+                        tooltipFont != nullptr ? tooltipFont : state.font);
+    }
+    // Last, so that the panel lies over the hint and the selection; away from the strip, whose buttons and
+    // tooltips it would hide.
+    if (!PointerOverStrip(state.model, state.markup)) {
+        DrawMagnifier(target, state, window);
+    }
 }
 
 namespace {

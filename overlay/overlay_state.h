@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "capture/captured_image.h"
+#include "markup/markup_overlay.h"
+#include "markup/markup_tools.h"
 #include "overlay/selection_model.h"
 
 struct OverlayState {
@@ -29,4 +31,6 @@ struct OverlayState {
     HGDIOBJ backDcOldBitmap = nullptr;
     int32_t backWidth = 0;
     int32_t backHeight = 0;
+    MarkupState markup; // the tools, the marks and the strip's state
+    MarkupUi markupUi;  // what the marks' drawing and the text box hold
 };

@@ -3,6 +3,8 @@
 #include "base/window_helpers.h"
 #include "capture/crop.h"
 #include "log/log.h"
+#include "markup/mark_paint.h"
+#include "markup/markup_events.h"
 #include "overlay/overlay_paint.h"
 #include "text/font.h"
 
@@ -22,22 +24,29 @@ OverlayState* StateOf(HWND window) {
 }
 
 HCURSOR CursorFor(const OverlayState& state) {
-    switch (CursorShapeFor(state.model)) {
-    case CursorShape::SizeWE:
+    switch (PointerCursor(state.model, state.markup)) {
+    case OverlayCursor::SizeWE:
         return LoadCursorW(nullptr, IDC_SIZEWE);
-    case CursorShape::SizeNS:
+    case OverlayCursor::SizeNS:
         return LoadCursorW(nullptr, IDC_SIZENS);
-    case CursorShape::SizeNWSE:
+    case OverlayCursor::SizeNWSE:
         return LoadCursorW(nullptr, IDC_SIZENWSE);
-    case CursorShape::SizeNESW:
+    case OverlayCursor::SizeNESW:
         return LoadCursorW(nullptr, IDC_SIZENESW);
+    case OverlayCursor::Arrow:
+        return LoadCursorW(nullptr, IDC_ARROW);
+    case OverlayCursor::IBeam:
+        return LoadCursorW(nullptr, IDC_IBEAM);
     default:
         return state.crossCursor != nullptr ? state.crossCursor : LoadCursorW(nullptr, IDC_CROSS);
     }
 }
 
 // Carries out what an event rule asked for, in the order the rules give.
-void ApplyEffects(HWND window, OverlayState& state, const EventEffects& effects) {
+void ApplyEffects(HWND window, OverlayState& state, const MarkupEffects& effects) {
+    if (effects.closeTextBox) {
+        CloseTextBox(state.markupUi.textBox);
+    }
     if (effects.focusWindow) {
         SetFocus(window);
     }
@@ -50,12 +59,43 @@ void ApplyEffects(HWND window, OverlayState& state, const EventEffects& effects)
     if (effects.setCursor) {
         SetCursor(CursorFor(state));
     }
+    if (effects.marksChanged) {
+        SyncMarkLayer(state.markupUi.layer, state.markup.history, state.stillDc, state.model.bounds);
+    }
+    if (effects.openTextBox) {
+        OpenTextBox(state.markupUi.textBox, window, state.markup.pending);
+    }
     if (effects.repaint) {
         InvalidateOverlayWindows(state);
     }
     if (effects.finish != OverlayFinish::None) {
+        state.markupUi.copy = effects.copy;
         FinishSelection(state, effects.finish == OverlayFinish::Confirm);
     }
+}
+
+// What the text box reports: its text changed (kept as the mark's draft, the box grown to fit), or it refused
+// more text than a box holds, which a beep tells the user.
+void OnTextBoxCommand(OverlayState& state, WORD code, HWND control) {
+    TextBox& box = state.markupUi.textBox;
+    if (control == nullptr || control != box.window) {
+        return;
+    }
+    if (code == EN_CHANGE) {
+        SetTextDraft(state.markup, TextBoxText(box));
+        FitTextBox(box);
+    } else if (code == EN_MAXTEXT) {
+        MessageBeep(MB_OK);
+        LogInfo(L"文字框已满 limit=%d", kMaxTextLength);
+    }
+}
+
+KeyModifiers KeysHeld(bool alt) {
+    return KeyModifiers{GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, alt};
+}
+
+bool ShiftHeld(WPARAM mouseKeys) {
+    return (mouseKeys & MK_SHIFT) != 0;
 }
 
 bool RegisterOverlayClass() {
@@ -106,6 +146,7 @@ bool PrepareOverlayDrawing(OverlayState& state, const CapturedImage& still) {
     state.crossCursor = CreateWhiteCrossCursor();
     state.model.pointer = CursorPosition();
     state.font = CreateInterfaceFont(static_cast<int>(GetDpiForSystem()), 12);
+    PrepareMarkup(state.markup, state.markupUi);
     return true;
 }
 
@@ -113,9 +154,11 @@ namespace {
 
 void CreateOverlayWindows(OverlayState& state, const std::vector<RECT>& monitors) {
     for (const RECT& m : monitors) {
-        HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, L"",
-                                      WS_POPUP | WS_VISIBLE, m.left, m.top, m.right - m.left,
-                                      m.bottom - m.top, nullptr, nullptr, GetModuleHandleW(nullptr), &state);
+        // The text box, a child, keeps its pixels while the overlay repaints around it.
+        HWND window =
+            CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, L"",
+                            WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, m.left, m.top, m.right - m.left,
+                            m.bottom - m.top, nullptr, nullptr, GetModuleHandleW(nullptr), &state);
         if (window == nullptr) {
             LogError(L"创建遮罩窗口失败 rect=(%d,%d,%d,%d) err=%lu", m.left, m.top, m.right, m.bottom,
                      GetLastError());
@@ -229,8 +272,40 @@ bool RunRegionOverlay(const CapturedImage& still, CapturedImage& result) {
         ReleaseCapturedImage(state.result);
     }
     ReleaseOverlayResources(state);
+    RememberMarkupStyle(state.markup);
+    // Shown once the overlay has gone; the picture is still saved and previewed.
+    ShowClipboardFailure(nullptr, state.markupUi.copyOutcome);
     return state.confirmed && state.cropOk && result.bitmap != nullptr;
 }
+
+namespace {
+
+// The selection cut out of the still, with the marks at full resolution, clipped to it. The cached drawing of
+// the marks already holds them on the still, exactly as the screen showed them; without it they are drawn on
+// the cut picture.
+bool CutMarkedSelection(OverlayState& state) {
+    const MarkupHistory& history = state.markup.history;
+    if (MarkLayerReady(state.markupUi.layer, history)) {
+        return CutFromMarkLayer(state.markupUi.layer, state.model.bounds, state.model.selection,
+                                state.result);
+    }
+    const bool cut = CropCapturedImage(*state.source, state.model.selection, state.result);
+    if (cut && history.live > 0) {
+        DrawMarksOnPicture(state.result, history, *state.source);
+    }
+    return cut;
+}
+
+// A marked picture is logged with its marks, and goes on the clipboard when Copy confirmed it.
+void FinishMarkup(OverlayState& state) {
+    LogMarksMade(state.markup.history);
+    if (state.markupUi.copy && !state.windows.empty()) {
+        state.markupUi.copyOutcome = PutPictureOnClipboard(state.windows.front(), state.result.bitmap,
+                                                           state.result.width, state.result.height);
+    }
+}
+
+} // namespace
 
 void FinishSelection(OverlayState& state, bool confirm) {
     if (state.model.finished) {
@@ -244,9 +319,11 @@ void FinishSelection(OverlayState& state, bool confirm) {
             SelectObject(state.stillDc, state.stillDcOldBitmap);
             state.stillDcOldBitmap = nullptr;
         }
-        state.cropOk = CropCapturedImage(*state.source, state.model.selection, state.result);
+        state.cropOk = CutMarkedSelection(state);
         if (!state.cropOk) {
             LogError(L"框选确认后裁剪失败");
+        } else {
+            FinishMarkup(state);
         }
     } else {
         LogInfo(L"框选已取消");
@@ -293,6 +370,7 @@ void ReleaseOverlayResources(OverlayState& state) {
         state.backDc = nullptr;
     }
     DeleteObjectAndClear(state.font);
+    ReleaseMarkup(state.markupUi);
     if (state.crossCursor != nullptr) {
         DestroyCursor(state.crossCursor);
         state.crossCursor = nullptr;
@@ -336,32 +414,59 @@ LRESULT CALLBACK OverlayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_SYSKEYDOWN:
         // System keys are answered here too, so Alt+F4 and the like do nothing over the overlay.
         if (state != nullptr) {
-            ApplyEffects(window, *state, OnKeyDown(state->model, static_cast<uint32_t>(wParam)));
+            ApplyEffects(window, *state,
+                         OnOverlayKey(state->model, state->markup, static_cast<uint32_t>(wParam),
+                                      KeysHeld(message == WM_SYSKEYDOWN)));
         }
         return 0;
     case WM_MOUSEMOVE:
         if (state != nullptr) {
-            ApplyEffects(window, *state, OnPointerMoved(state->model, CursorPosition()));
+            ApplyEffects(window, *state,
+                         OnOverlayMove(state->model, state->markup, CursorPosition(), ShiftHeld(wParam)));
         }
         return 0;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        // With a tool, the second press of a quick pair is a press like any other.
         if (state != nullptr) {
-            ApplyEffects(window, *state, OnLeftButtonDown(state->model, CursorPosition()));
+            ApplyEffects(
+                window, *state,
+                OnOverlayPress(state->model, state->markup, CursorPosition(), message == WM_LBUTTONDBLCLK));
         }
         return 0;
     case WM_LBUTTONUP:
         if (state != nullptr) {
-            ApplyEffects(window, *state, OnLeftButtonUp(state->model, CursorPosition()));
-        }
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        if (state != nullptr) {
-            ApplyEffects(window, *state, OnLeftDoubleClick(state->model, CursorPosition()));
+            ApplyEffects(window, *state,
+                         OnOverlayRelease(state->model, state->markup, CursorPosition(), ShiftHeld(wParam)));
         }
         return 0;
     case WM_RBUTTONDOWN:
         if (state != nullptr) {
-            ApplyEffects(window, *state, OnRightButtonDown(state->model));
+            ApplyEffects(window, *state, OnOverlayRightPress(state->model, state->markup));
+        }
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (state != nullptr) {
+            ApplyEffects(window, *state,
+                         OnOverlayWheel(state->model, state->markup, GET_WHEEL_DELTA_WPARAM(wParam)));
+        }
+        return 0;
+    case WM_COMMAND:
+        if (state != nullptr) {
+            OnTextBoxCommand(*state, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        }
+        return 0;
+    case WM_CTLCOLOREDIT:
+        if (state != nullptr) {
+            if (HBRUSH brush = TextBoxColours(state->markupUi.textBox, reinterpret_cast<HDC>(wParam),
+                                              reinterpret_cast<HWND>(lParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    case kTextBoxDoneMessage:
+        if (state != nullptr) {
+            ApplyEffects(window, *state, OnTextBoxDone(state->model, state->markup));
         }
         return 0;
     default:

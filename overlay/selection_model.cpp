@@ -284,6 +284,10 @@ EventEffects OnKeyDown(SelectionState& state, uint32_t virtualKey) {
     return effects;
 }
 
+bool CanConfirmSelection(const SelectionState& state) {
+    return IsConfirmable(state);
+}
+
 EventEffects OnRightButtonDown(SelectionState&) {
     EventEffects effects;
     effects.finish = OverlayFinish::Cancel;

@@ -68,3 +68,5 @@ EventEffects OnLeftDoubleClick(SelectionState& state, const Point& p);
 // Both ordinary and system key-down messages.
 EventEffects OnKeyDown(SelectionState& state, uint32_t virtualKey);
 EventEffects OnRightButtonDown(SelectionState& state);
+// A selection exists and is at least 4 x 4: Enter, a double-click or the strip's Save can confirm it.
+bool CanConfirmSelection(const SelectionState& state);

@@ -59,32 +59,30 @@ bool EqualsIgnoringAsciiCase(const std::wstring& a, const wchar_t* b) {
     return true;
 }
 
-// A new screen-compatible bitmap holding the whole captured picture; null after logging the reason.
-HBITMAP CopyFullPicture(const PreviewState& state) {
+// A new screen-compatible bitmap holding the whole picture; null after logging the reason.
+HBITMAP CopyFullPicture(HBITMAP picture, int width, int height) {
     ScreenDC screen;
     MemoryDC source(screen.Get());
     MemoryDC target(screen.Get());
     // CreateCompatibleBitmap answers a zero size with a 1 x 1 stand-in, so a bad size counts as a failure.
-    const bool sizeOk = state.captureBitmap != nullptr && state.imageWidth > 0 && state.imageHeight > 0;
-    OwnedBitmap copy(screen && sizeOk
-                         ? CreateCompatibleBitmap(screen.Get(), state.imageWidth, state.imageHeight)
-                         : nullptr);
+    const bool sizeOk = picture != nullptr && width > 0 && height > 0;
+    OwnedBitmap copy(screen && sizeOk ? CreateCompatibleBitmap(screen.Get(), width, height) : nullptr);
     if (!screen || !source || !target || copy.Get() == nullptr) {
-        LogError(L"复制位图失败 size=%dx%d err=%lu", state.imageWidth, state.imageHeight, GetLastError());
+        LogError(L"复制位图失败 size=%dx%d err=%lu", width, height, GetLastError());
         return nullptr;
     }
     BOOL copied = FALSE;
     DWORD error = 0;
     {
-        SelectionScope sourceSelection(source.Get(), state.captureBitmap);
+        SelectionScope sourceSelection(source.Get(), picture);
         SelectionScope targetSelection(target.Get(), copy.Get());
         // A refused selection would leave the DC's 1 x 1 default bitmap to copy from: no copy is made, and
         // SelectObject leaves no error code to report.
         if (!sourceSelection.Ok() || !targetSelection.Ok()) {
-            LogError(L"复制位图失败：位图无法选入 DC size=%dx%d", state.imageWidth, state.imageHeight);
+            LogError(L"复制位图失败：位图无法选入 DC size=%dx%d", width, height);
             return nullptr;
         }
-        copied = BitBlt(target.Get(), 0, 0, state.imageWidth, state.imageHeight, source.Get(), 0, 0, SRCCOPY);
+        copied = BitBlt(target.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
         error = copied ? 0 : GetLastError();
     }
     if (!copied) {
@@ -129,29 +127,38 @@ int ChooseSaveFormat(const std::wstring& path, unsigned filterIndex) {
     return byFilter;
 }
 
-void CopyPreviewToClipboard(HWND window, PreviewState& state) {
-    HBITMAP copy = CopyFullPicture(state);
+ClipboardOutcome PutPictureOnClipboard(HWND owner, HBITMAP picture, int width, int height) {
+    HBITMAP copy = CopyFullPicture(picture, width, height);
     if (copy == nullptr) {
-        ShowPreviewError(window, kTextCopyFailed);
-        return;
+        return ClipboardOutcome::CopyFailed;
     }
     // One attempt: a busy clipboard is reported rather than waited for.
-    if (!OpenClipboard(window)) {
+    if (!OpenClipboard(owner)) {
         LogError(L"打开剪贴板失败 err=%lu", GetLastError());
         DeleteObject(copy);
-        ShowPreviewError(window, kTextClipboardBusy);
-        return;
+        return ClipboardOutcome::Busy;
     }
     if (EmptyClipboard() && SetClipboardData(CF_BITMAP, copy) != nullptr) {
         // The system owns the bitmap from here on.
         CloseClipboard();
-        LogInfo(L"已复制到剪贴板 size=%dx%d hwnd=%p", state.imageWidth, state.imageHeight, window);
-        return;
+        LogInfo(L"已复制到剪贴板 size=%dx%d hwnd=%p", width, height, owner);
+        return ClipboardOutcome::Copied;
     }
     LogError(L"写入剪贴板失败 err=%lu", GetLastError());
     DeleteObject(copy);
     CloseClipboard();
-    ShowPreviewError(window, kTextCopyFailed);
+    return ClipboardOutcome::CopyFailed;
+}
+
+void ShowClipboardFailure(HWND owner, ClipboardOutcome outcome) {
+    if (outcome != ClipboardOutcome::Copied) {
+        ShowPreviewError(owner, outcome == ClipboardOutcome::Busy ? kTextClipboardBusy : kTextCopyFailed);
+    }
+}
+
+void CopyPreviewToClipboard(HWND window, PreviewState& state) {
+    ShowClipboardFailure(
+        window, PutPictureOnClipboard(window, state.captureBitmap, state.imageWidth, state.imageHeight));
 }
 
 void SavePreviewAs(HWND window, PreviewState& state) {

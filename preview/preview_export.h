@@ -8,6 +8,13 @@
 
 // Puts a full-size copy of the picture on the clipboard; a message box over the preview on failure.
 void CopyPreviewToClipboard(HWND window, PreviewState& state);
+
+// The copy itself, also used by the region overlay's Copy: a new bitmap of the whole picture on the
+// clipboard, with `owner` as the clipboard's owner. Failures are logged.
+enum class ClipboardOutcome { Copied, CopyFailed, Busy };
+ClipboardOutcome PutPictureOnClipboard(HWND owner, HBITMAP picture, int width, int height);
+// The message box of a failed copy (text 45, or 46 for a busy clipboard) over `owner`; nothing for Copied.
+void ShowClipboardFailure(HWND owner, ClipboardOutcome outcome);
 // The save dialog, then PNG or JPEG by the chosen name and filter; a message box on failure.
 void SavePreviewAs(HWND window, PreviewState& state);
 

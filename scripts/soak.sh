@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs the soak: 1000 region, 1000 screen and 1000 window captures through the real
-# Korvel.exe, then 300 previews opened, copied and closed, in a 1920 x 1080 Wine virtual desktop on a headless
-# Xvfb of its own. Prints Korvel's committed memory and GDI objects before, along the way and after, and
-# whether it still answers at the end; exits with 0 when nothing failed and nothing grew. Takes the better
-# part of an hour. Fewer rounds for a quick look: ./scripts/soak.sh ROUNDS PREVIEWS (e.g. 20 30).
+# Builds everything and runs the soak: 1000 region, 1000 marked-up region, 1000 screen and 1000 window
+# captures through the real Korvel.exe, then 300 previews opened, copied and closed, in a 1920 x 1080 Wine
+# virtual desktop on a headless Xvfb of its own. Prints Korvel's committed memory and GDI objects before, along
+# the way and after, and whether it still answers at the end; exits with 0 when nothing failed and nothing
+# grew. Takes the better part of an hour or more. Fewer rounds for a quick look: ./scripts/soak.sh ROUNDS PREVIEWS (e.g. 20 30).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${KORVEL_BUILD_DIR:-$root/build}

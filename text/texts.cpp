@@ -302,6 +302,81 @@ const wchar_t* const kTexts[] = {
     L"儲存路徑太長，最多 248 個字元。",
     L"The save folder is too long. Use at most 248 characters.",
     L"保存先が長すぎます。248 文字以内にしてください。",
+    // 50
+    L"矩形 (R)",
+    L"矩形 (R)",
+    L"Rectangle (R)",
+    L"四角形 (R)",
+    // 51
+    L"椭圆 (E)",
+    L"橢圓 (E)",
+    L"Ellipse (E)",
+    L"楕円 (E)",
+    // 52
+    L"箭头 (A)",
+    L"箭頭 (A)",
+    L"Arrow (A)",
+    L"矢印 (A)",
+    // 53
+    L"画笔 (P)",
+    L"畫筆 (P)",
+    L"Pen (P)",
+    L"ペン (P)",
+    // 54
+    L"荧光笔 (H)",
+    L"螢光筆 (H)",
+    L"Highlighter (H)",
+    L"蛍光ペン (H)",
+    // 55
+    L"文字 (T)",
+    L"文字 (T)",
+    L"Text (T)",
+    L"テキスト (T)",
+    // 56
+    L"序号 (N)",
+    L"序號 (N)",
+    L"Step number (N)",
+    L"番号 (N)",
+    // 57
+    L"马赛克 (M)",
+    L"馬賽克 (M)",
+    L"Mosaic (M)",
+    L"モザイク (M)",
+    // 58
+    L"撤销 (Ctrl+Z)",
+    L"復原 (Ctrl+Z)",
+    L"Undo (Ctrl+Z)",
+    L"元に戻す (Ctrl+Z)",
+    // 59
+    L"重做 (Ctrl+Y)",
+    L"重做 (Ctrl+Y)",
+    L"Redo (Ctrl+Y)",
+    L"やり直し (Ctrl+Y)",
+    // 60
+    L"颜色",
+    L"顏色",
+    L"Colour",
+    L"色",
+    // 61
+    L"粗细（滚轮）",
+    L"粗細（滾輪）",
+    L"Width (mouse wheel)",
+    L"太さ（ホイール）",
+    // 62
+    L"取消 (Esc)",
+    L"取消 (Esc)",
+    L"Cancel (Esc)",
+    L"キャンセル (Esc)",
+    // 63
+    L"复制 (Ctrl+C)",
+    L"複製 (Ctrl+C)",
+    L"Copy (Ctrl+C)",
+    L"コピー (Ctrl+C)",
+    // 64
+    L"保存 (Enter)",
+    L"儲存 (Enter)",
+    L"Save (Enter)",
+    L"保存 (Enter)",
 };
 // clang-format on
 

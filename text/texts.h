@@ -1,5 +1,5 @@
 #pragma once
-// The 50 interface texts in four languages and the current interface language.
+// The 65 interface texts in four languages and the current interface language.
 #include <cstdint>
 
 enum class UiLanguage : int32_t {
@@ -10,7 +10,7 @@ enum class UiLanguage : int32_t {
 };
 
 using TextId = uint32_t;
-constexpr TextId kTextCount = 50;
+constexpr TextId kTextCount = 65;
 constexpr int kLanguageCount = 4;
 
 // The maker's web site: opened from the tray menu and named at the end of the about text (18).
@@ -19,5 +19,5 @@ constexpr int kLanguageCount = 4;
 UiLanguage GetUiLanguage();
 // Values above 3 (negative ones included, as unsigned) are refused with an ERROR line.
 void SetUiLanguage(uint32_t language);
-// The text in the current language; never null. An id above 49 logs an ERROR line and gives "".
+// The text in the current language; never null. An id past the last logs an ERROR line and gives "".
 const wchar_t* GetText(TextId id);

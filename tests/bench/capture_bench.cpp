@@ -1,12 +1,13 @@
 // Measures the capture path on this machine and prints a table: capture and encoding in this process, the
-// real Korvel.exe's shortcut-to-PNG and shortcut-to-overlay times, one overlay repaint, and where the time of
-// a shortcut goes step by step. (Memory and GDI objects over thousands of captures are the soak's:
-// scripts/soak.sh.) Run it through scripts/bench.sh, which starts screens of 1920 x 1080 and 3840 x 2160 in
-// Wine virtual desktops.
+// real Korvel.exe's shortcut-to-PNG and shortcut-to-overlay times, one overlay repaint (also over 100 marks),
+// a marked region's way to its PNG, and where the time of a shortcut goes step by step. (Memory and GDI
+// objects over thousands of captures are the soak's: scripts/soak.sh.) Run it through scripts/bench.sh, which
+// starts screens of 1920 x 1080 and 3840 x 2160 in Wine virtual desktops.
 //   korvel_bench.exe [RESULTS.tsv]            every row is also appended there, for the joint table
 //   korvel_bench.exe --first-overlay FILE     one process's first and second overlay, step by step
 //   korvel_bench.exe --first-overlay-warm FILE  the same after one pixel copied from the screen and blended
 //   korvel_bench.exe --first-prepare FILE     one process's overlay preparation twice, call by call
+//   korvel_bench.exe --markup [RESULTS.tsv]   only the repaint and marked-region rows, for a quick look
 #include <windows.h>
 
 #include <cstdio>
@@ -17,10 +18,12 @@
 #include "app/gdiplus_session.h"
 #include "bench/bench_table.h"
 #include "bench/korvel_timing.h"
+#include "bench/markup_bench.h"
 #include "bench/stage_timing.h"
 #include "capture/image_save.h"
 #include "capture/screen_capture.h"
 #include "log/log.h"
+#include "markup/mark_layer.h"
 #include "overlay/overlay_paint.h"
 #include "overlay/region_overlay.h"
 #include "text/font.h"
@@ -132,9 +135,12 @@ LRESULT CALLBACK BenchOverlayProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// One full paint of an overlay window covering the screen, during a drag: the selection grows and the
-// magnifier follows the pointer on every paint, as on each pointer move.
-Timing MeasureOverlayPaint(int width, int height) {
+constexpr int kSelectionDrag = -1;
+
+// One full paint of an overlay window covering the screen, during a drag, as on each pointer move: the
+// magnifier follows the pointer on every paint. With kSelectionDrag the selection grows; otherwise a
+// rectangle mark grows over a selection that holds `marks` committed marks, with the strip shown.
+Timing MeasureOverlayPaint(int width, int height, int marks) {
     CapturedImage still;
     Timing timing;
     if (!CaptureVirtualScreen(still)) {
@@ -152,14 +158,32 @@ Timing MeasureOverlayPaint(int width, int height) {
                                       windowClass.hInstance, nullptr);
         benchOverlay = &state;
         state.model.hasSelection = true;
-        state.model.dragging = true;
-        state.model.dragKind = DragKind::NewRect;
+        const bool selecting = marks == kSelectionDrag;
+        if (selecting) {
+            state.model.dragging = true;
+            state.model.dragKind = DragKind::NewRect;
+        } else {
+            state.model.selection = Rect{40, 40, width - 40, height - 40};
+            for (Mark& mark : BenchMarks(state.model.selection, marks)) {
+                AddMark(state.markup.history, std::move(mark));
+            }
+            SyncMarkLayer(state.markupUi.layer, state.markup.history, state.stillDc, state.model.bounds);
+            state.markup.tool = Tool::Rectangle;
+            state.markup.drawing = true;
+            state.markup.pending.kind = MarkKind::Rectangle;
+            state.markup.pending.size = 4;
+            state.markup.pending.from = Point{100, 100};
+        }
         int step = 0;
         timing = Measure(120, [&] {
             ++step;
             const Point pointer{200 + (step * 13) % (width - 500), 150 + (step * 7) % (height - 400)};
             state.model.pointer = pointer;
-            state.model.selection = Rect{100, 100, pointer.x, pointer.y};
+            if (selecting) {
+                state.model.selection = Rect{100, 100, pointer.x, pointer.y};
+            } else {
+                state.markup.pending.to = pointer;
+            }
             InvalidateRect(window, nullptr, FALSE);
             UpdateWindow(window); // paints now, synchronously
             GdiFlush();
@@ -170,6 +194,15 @@ Timing MeasureOverlayPaint(int width, int height) {
     ReleaseOverlayResources(state);
     ReleaseCapturedImage(still);
     return timing;
+}
+
+void RepaintAndMarkupRows(ResultTable& table, int width, int height, const std::wstring& folder) {
+    table.Row("overlay repaint during a drag, with magnifier",
+              MeasureOverlayPaint(width, height, kSelectionDrag));
+    table.Row("overlay repaint during a shape drag, no marks", MeasureOverlayPaint(width, height, 0));
+    table.Row("overlay repaint during a shape drag, 100 marks", MeasureOverlayPaint(width, height, 100));
+    table.Row("region confirmed to PNG on disk (in process), no marks", MeasureConfirmToPng(0, folder));
+    table.Row("region confirmed to PNG on disk (in process), 100 marks", MeasureConfirmToPng(100, folder));
 }
 
 const char* const kOverlayStageNames[] = {"key press to WM_HOTKEY handled",
@@ -419,6 +452,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (argc > 1 && std::wstring(argv[1]) == L"--markup") {
+        ResultTable table(argc > 2 ? argv[2] : L"");
+        table.Heading("Repaint and marked regions (times in ms)");
+        RepaintAndMarkupRows(table, width, height, folder);
+        DeleteFilesIn(folder);
+        StopGdiplus();
+        return 0;
+    }
     ResultTable table(argc > 1 ? argv[1] : L"");
     char heading[128];
     std::snprintf(heading, sizeof heading, "Screen %d x %d (times in ms)", width, height);
@@ -428,7 +469,7 @@ int wmain(int argc, wchar_t** argv) {
     DeleteFilesIn(folder);
     KorvelRows(table, folder);
     DeleteFilesIn(folder);
-    table.Row("overlay repaint during a drag, with magnifier", MeasureOverlayPaint(width, height));
+    RepaintAndMarkupRows(table, width, height, folder);
     table.Heading("Where the time goes (the same pipeline code in this process, each step timed)");
     StageRows(table, folder);
     DeleteFilesIn(folder);

@@ -16,7 +16,9 @@ std::string DefaultConfigBytes() {
            "full_mod=3\r\nfull_vk=70\r\nfull_enabled=1\r\n"
            "window_mod=3\r\nwindow_vk=87\r\nwindow_enabled=1\r\n"
            "format=0\r\njpeg_quality=90\r\npath=" +
-           ToUtf8(std::wstring(pictures) + L"\\Korvel") + "\r\ntoolbar=0\r\nlanguage=0\r\n";
+           ToUtf8(std::wstring(pictures) + L"\\Korvel") +
+           "\r\ntoolbar=0\r\nlanguage=0\r\n"
+           "markup_color=0\r\nmarkup_width=1\r\n";
 }
 
 const wchar_t kWelcomeZh[] = L"KOR-VEL 已启动。单击托盘图标可截图或打开设置。";

@@ -1,12 +1,13 @@
 // The real Korvel.exe on two monitors of different sizes, the second left of the primary at a negative x:
-// the overlay, the captures, the previews and the windows that open on the primary monitor. These tests skip
-// themselves on one monitor; tests/run-two-monitors.sh gives them two.
+// the overlay and its markup strip, the captures, the previews and the windows that open on the primary
+// monitor. These tests skip themselves on one monitor; tests/run-two-monitors.sh gives them two.
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "capture_fixture.h"
+#include "markup/markup_overlay.h"
 #include "preview_buttons.h"
 #include "screen_probe.h"
 
@@ -251,4 +252,45 @@ TEST_F(TwoMonitorTest, TheToolbarAndTheSettingsWindowOpenOnThePrimaryWorkArea) {
     const RECT r = WindowRect(settings);
     EXPECT_EQ(r.left, work.left + (work.right - work.left - 700) / 2) << ToUtf8(RectText(r));
     EXPECT_EQ(r.top, work.top + (work.bottom - work.top - 600) / 2) << ToUtf8(RectText(r));
+}
+
+TEST_F(TwoMonitorTest, TheMarkupStripLandsOnTheMonitorOfTheSelection) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const Rect screen{left_.rect.left, 0, primary_.rect.right,
+                      std::max(left_.rect.bottom, primary_.rect.bottom)};
+    struct Case {
+        const char* name;
+        RECT selection;
+        const Monitor* monitor;
+    };
+    const Case cases[] = {
+        {"on the left monitor", RECT{-1000, 200, -400, 600}, &left_},
+        {"across the boundary, its bottom right on the primary", RECT{-300, 300, 250, 700}, &primary_},
+        {"at the left monitor's right edge", RECT{-600, 500, 0, 900}, &left_},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MovePointer(c.selection.left - 50, c.selection.top - 50);
+        PressShortcut(MOD_CONTROL | MOD_ALT, 'A');
+        ASSERT_NE(WaitForVisibleWindow(L"KorvelOverlay", 5000), nullptr) << LogForFailure();
+        ASSERT_TRUE(WaitUntilPainted(L"KorvelOverlay", 5000));
+        DragLeft(c.selection.left, c.selection.top, c.selection.right, c.selection.bottom);
+        // The pointer away from the strip, so that no button is lit and the magnifier stays above it.
+        MovePointer(c.selection.left + 20, c.selection.top + 20);
+        ASSERT_TRUE(WaitUntilPainted(L"KorvelOverlay", 5000));
+        Sleep(200);
+        const StripLayout strip =
+            PlaceStrip(Rect{c.selection.left, c.selection.top, c.selection.right, c.selection.bottom},
+                       CollectMonitorAreas(), screen);
+        const RECT shown = {strip.strip.left, strip.strip.top, strip.strip.right, strip.strip.bottom};
+        EXPECT_TRUE(Inside(shown, c.monitor->workArea))
+            << ToUtf8(L"strip " + RectText(shown) + L" work area " + RectText(c.monitor->workArea));
+        // Drawn there: its border, its background and the accent of Save.
+        const Rect& save = strip.buttons[static_cast<size_t>(StripButton::Save)];
+        EXPECT_EQ(ScreenPixel(strip.strip.left + 40, strip.strip.top), 0x464C58u);
+        EXPECT_EQ(ScreenPixel(strip.strip.left + 2, strip.strip.top + 2), 0x1C2028u);
+        EXPECT_EQ(ScreenPixel(save.left + 1, save.top + 1), 0x2E78DCu);
+        PressKey(VK_ESCAPE);
+        ASSERT_TRUE(WaitForNoVisibleWindow(L"KorvelOverlay", 3000));
+    }
 }

@@ -24,7 +24,8 @@ bool SameBinding(const HotkeyBinding& a, const HotkeyBinding& b) {
 bool SameRecord(const AppConfig& a, const AppConfig& b) {
     return SameBinding(a.region, b.region) && SameBinding(a.full, b.full) &&
            SameBinding(a.window, b.window) && a.format == b.format && a.jpegQuality == b.jpegQuality &&
-           a.saveDir == b.saveDir && a.toolbar == b.toolbar && a.language == b.language;
+           a.saveDir == b.saveDir && a.toolbar == b.toolbar && a.language == b.language &&
+           a.markupColor == b.markupColor && a.markupWidth == b.markupWidth;
 }
 
 [[noreturn]] void Fail(const char* what, const AppConfig& expected, const AppConfig& actual) {
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Fail("a record read from the file was repaired again", first, repaired);
     }
 
-    // As SaveConfig writes it: the byte-order mark, then the 14 lines in UTF-8.
+    // As SaveConfig writes it: the byte-order mark, then the 16 lines in UTF-8.
     const AppConfig second = Read("\xEF\xBB\xBF" + ToUtf8(SerializeConfig(first)));
     if (!SameRecord(second, first)) {
         Fail("read, write, read gave another record", first, second);

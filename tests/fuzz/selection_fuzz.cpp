@@ -8,79 +8,25 @@
 #include <cstring>
 #include <limits>
 
+#include "fuzz/fuzz_input.h"
 #include "overlay/selection_model.h"
 
 namespace {
 
-// Reads the input front to back; past its end every value is 0.
-class Input {
-  public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool Done() const { return at_ >= size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    int32_t Int32() {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            value = (value << 8) | Byte();
-        }
-        return static_cast<int32_t>(value);
-    }
-    int32_t Small() { return static_cast<int8_t>(Byte()); }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
-
-// A low and high end at least one pixel apart, anywhere in the 32-bit range.
-void ReadSpan(Input& in, int32_t& low, int32_t& high) {
-    const int32_t a = in.Int32();
-    const int32_t b = in.Int32();
-    low = std::min(a, b);
-    high = std::max(a, b);
-    if (low == high) {
-        if (high < std::numeric_limits<int32_t>::max()) {
-            ++high;
-        } else {
-            --low;
-        }
-    }
-}
-
-int32_t Near(int32_t base, int32_t delta) {
-    const int64_t value = static_cast<int64_t>(base) + delta;
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 // Mostly positions where something happens: anywhere, beside the last one, near an edge of the selection
 // or of the bounds, or inside the bounds.
-Point ReadPoint(Input& in, const SelectionState& state) {
-    const Rect& s = state.selection;
-    const Rect& b = state.bounds;
+Point ReadPoint(FuzzInput& in, const SelectionState& state) {
     switch (in.Byte() % 5) {
     case 0:
-        return Point{in.Int32(), in.Int32()};
+        return AnyPoint(in);
     case 1:
-        return Point{Near(state.pointer.x, in.Small()), Near(state.pointer.y, in.Small())};
-    case 2: {
-        const uint8_t pick = in.Byte();
-        return Point{Near(pick & 1 ? s.right : s.left, in.Small()),
-                     Near(pick & 2 ? s.bottom : s.top, in.Small())};
-    }
-    case 3: {
-        const uint8_t pick = in.Byte();
-        return Point{Near(pick & 1 ? b.right : b.left, in.Small()),
-                     Near(pick & 2 ? b.bottom : b.top, in.Small())};
-    }
-    default: {
-        const uint64_t width = static_cast<uint64_t>(static_cast<int64_t>(b.right) - b.left);
-        const uint64_t height = static_cast<uint64_t>(static_cast<int64_t>(b.bottom) - b.top);
-        return Point{
-            static_cast<int32_t>(b.left + static_cast<int64_t>(static_cast<uint32_t>(in.Int32()) % width)),
-            static_cast<int32_t>(b.top + static_cast<int64_t>(static_cast<uint32_t>(in.Int32()) % height))};
-    }
+        return PointBeside(in, state.pointer);
+    case 2:
+        return PointNearCorner(in, state.selection);
+    case 3:
+        return PointNearCorner(in, state.bounds);
+    default:
+        return PointInside(in, state.bounds);
     }
 }
 
@@ -124,7 +70,7 @@ bool SameState(const SelectionState& a, const SelectionState& b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
+    FuzzInput in(data, size);
     SelectionState state;
     ReadSpan(in, state.bounds.left, state.bounds.right);
     ReadSpan(in, state.bounds.top, state.bounds.bottom);

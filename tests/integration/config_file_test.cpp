@@ -28,7 +28,9 @@ const char kDefaultText[] = "region_mod=3\r\n"
                             "jpeg_quality=90\r\n"
                             "path=C:\\Users\\u\\Pictures\\Korvel\r\n"
                             "toolbar=0\r\n"
-                            "language=0\r\n";
+                            "language=0\r\n"
+                            "markup_color=0\r\n"
+                            "markup_width=1\r\n";
 
 // A record that no load produces, to show when `out` was left alone.
 AppConfig Sentinel() {
@@ -278,7 +280,7 @@ TEST_F(ConfigFileTest, MissingKeysKeepDefaultsAndTheNextSaveWritesAll) {
     for (char c : text) {
         lines += c == '\n';
     }
-    EXPECT_EQ(lines, 14u);
+    EXPECT_EQ(lines, 16u);
 }
 
 TEST_F(ConfigFileTest, SaveFailsWhenTheFolderIsAFile) {

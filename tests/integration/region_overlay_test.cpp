@@ -7,7 +7,10 @@
 
 #include <deque>
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "markup/markup_overlay.h"
 #include "overlay/region_overlay.h"
 #include "support/bitmap_pixels.h"
 #include "support/import_patch.h"
@@ -212,4 +215,142 @@ TEST_F(RegionOverlayTest, AnInvalidStillIsRefusedAndASecondOverlayReusesTheClass
     EXPECT_FALSE(Run());
     EXPECT_EQ(log_.Count(L"注册遮罩窗口类失败"), 0);
     EXPECT_EQ(log_.Count(L"[INFO] 框选已取消"), 2);
+}
+
+namespace {
+
+// A selection of (10, 10)-(190, 140), drawn and released.
+void Select() {
+    script.push_back([] { At(10, 10, WM_LBUTTONDOWN); });
+    script.push_back([] { At(150, 120, WM_MOUSEMOVE); });
+    script.push_back([] { At(190, 140, WM_LBUTTONUP); });
+}
+
+const Rect kMarkedSelection{10, 10, 190, 140};
+
+HWND TextBoxWindow() {
+    return FindWindowExW(OverlayWindow(), nullptr, L"Edit", nullptr);
+}
+
+// The centre of a strip button, placed as the overlay places it for the selection above.
+Point StripButtonCentre(StripButton button) {
+    const StripLayout strip = PlaceStrip(kMarkedSelection, CollectMonitorAreas(), Rect{0, 0, 200, 150});
+    const Rect& r = strip.buttons[static_cast<size_t>(button)];
+    return Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool AnyPixelOf(const std::vector<uint32_t>& pixels, uint32_t colour) {
+    for (uint32_t pixel : pixels) {
+        if (pixel == colour) {
+            return true;
+        }
+    }
+    return false;
+}
+
+constexpr uint32_t kRed = 0xE53935;
+
+} // namespace
+
+TEST_F(RegionOverlayTest, ARectangleDrawnWithItsKeyAndTheMouseIsInTheConfirmedPicture) {
+    Select();
+    script.push_back([] { Send(WM_KEYDOWN, 'R'); });
+    script.push_back([] { At(40, 40, WM_LBUTTONDOWN); });
+    script.push_back([] { At(80, 70, WM_MOUSEMOVE); });
+    script.push_back([] { At(120, 100, WM_LBUTTONUP); });
+    script.push_back([] { Send(WM_KEYDOWN, VK_RETURN); });
+    ASSERT_TRUE(Run());
+    ASSERT_EQ(result_.width, 180);
+    const std::vector<uint32_t> pixels = ReadBitmapPixels(result_.bitmap);
+    const auto at = [&](int x, int y) { return pixels[static_cast<size_t>((y - 10) * 180 + (x - 10))]; };
+    // Red on the rectangle's left side and bottom (medium: 4 pixels at 96 DPI); the still inside and outside.
+    EXPECT_EQ(kRed, at(40, 70));
+    EXPECT_EQ(kRed, at(80, 100));
+    EXPECT_EQ(StillPattern(80, 70), at(80, 70));
+    EXPECT_EQ(StillPattern(30, 70), at(30, 70));
+    EXPECT_EQ(log_.Count(L"[INFO] 标注工具 tool=0"), 1);
+    EXPECT_EQ(log_.Count(L"[INFO] 添加标注 kind=0 live=1"), 1);
+    EXPECT_EQ(
+        log_.Count(L"[INFO] 标注 count=1 rect=1 ellipse=0 arrow=0 pen=0 highlight=0 text=0 step=0 mosaic=0"),
+        1);
+}
+
+TEST_F(RegionOverlayTest, EscInTheTextBoxKeepsItsTextAndTheOverlay) {
+    bool boxOpened = false;
+    bool boxClosed = false;
+    bool overlayThere = false;
+    Select();
+    script.push_back([] { Send(WM_KEYDOWN, 'T'); });
+    script.push_back([] { At(30, 30, WM_LBUTTONDOWN); });
+    script.push_back([] { At(30, 30, WM_LBUTTONUP); });
+    script.push_back([&] {
+        HWND box = TextBoxWindow();
+        boxOpened = box != nullptr && GetFocus() == box;
+        for (wchar_t c : std::wstring(L"Hi 你好")) {
+            SendMessageW(box, WM_CHAR, c, 0);
+        }
+        SendMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    script.push_back([&] {
+        boxClosed = TextBoxWindow() == nullptr;
+        overlayThere = IsWindowVisible(OverlayWindow()) != FALSE;
+        Send(WM_KEYDOWN, VK_RETURN);
+    });
+    ASSERT_TRUE(Run());
+    EXPECT_TRUE(boxOpened);
+    EXPECT_TRUE(boxClosed);
+    EXPECT_TRUE(overlayThere) << "Esc in the text box must not cancel the overlay";
+    EXPECT_EQ(log_.Count(L"框选已取消"), 0);
+    EXPECT_EQ(log_.Count(L"[INFO] 打开文字框 pos=(30,30)"), 1);
+    EXPECT_EQ(log_.Count(L"[INFO] 添加标注 kind=5 live=1"), 1);
+    // The text, in the default red, at the place of the click.
+    const std::vector<uint32_t> pixels = ReadBitmapPixels(result_.bitmap);
+    EXPECT_TRUE(AnyPixelOf(CutPixels(pixels, 180, 20, 20, 90, 30), kRed));
+    EXPECT_FALSE(AnyPixelOf(CutPixels(pixels, 180, 0, 60, 180, 70), kRed));
+}
+
+TEST_F(RegionOverlayTest, ATextBoxTakesAThousandCharactersAndRefusesMore) {
+    int length = 0;
+    Select();
+    script.push_back([] { Send(WM_KEYDOWN, 'T'); });
+    script.push_back([] { At(30, 30, WM_LBUTTONDOWN); });
+    script.push_back([&] {
+        HWND box = TextBoxWindow();
+        for (int i = 0; i < 1003; ++i) {
+            SendMessageW(box, WM_CHAR, L'a' + i % 26, 0);
+        }
+        length = GetWindowTextLengthW(box);
+        Send(WM_KEYDOWN, VK_ESCAPE); // only ends the box: it does not cancel
+    });
+    script.push_back([] { Send(WM_KEYDOWN, VK_ESCAPE); });
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(length, 1000);
+    EXPECT_GE(log_.Count(L"[INFO] 文字框已满 limit=1000"), 1);
+    EXPECT_EQ(log_.Count(L"[INFO] 添加标注 kind=5 live=1"), 1);
+    EXPECT_EQ(log_.Count(L"[INFO] 框选已取消"), 1);
+}
+
+TEST_F(RegionOverlayTest, TheStripsCopyConfirmsAndPutsTheMarkedPictureOnTheClipboard) {
+    Select();
+    script.push_back([] { Send(WM_KEYDOWN, 'N'); });
+    script.push_back([] { At(100, 75, WM_LBUTTONDOWN); });
+    script.push_back([] { At(100, 75, WM_LBUTTONUP); });
+    script.push_back([] {
+        const Point copy = StripButtonCentre(StripButton::Copy);
+        At(copy.x, copy.y, WM_LBUTTONDOWN);
+    });
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(log_.Count(L"[INFO] 复制并确认选区 rect=(10,10,190,140)"), 1);
+    EXPECT_EQ(log_.Count(L"[INFO] 已复制到剪贴板 size=180x130"), 1);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HBITMAP copied = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    int width = 0;
+    int height = 0;
+    const std::vector<uint32_t> pixels = ReadBitmapPixels(copied, &width, &height);
+    CloseClipboard();
+    ASSERT_EQ(width, 180);
+    ASSERT_EQ(height, 130);
+    // The step's filled circle, off its number, in the clipboard's picture as in the saved one.
+    EXPECT_EQ(pixels[static_cast<size_t>(65 * 180 + 80)], kRed);
+    EXPECT_TRUE(ReadBitmapPixels(result_.bitmap) == pixels);
 }

@@ -1,8 +1,8 @@
-// A long run of the real Korvel.exe: many region, screen and window captures by shortcut, each preview closed
-// again, then many previews opened ten at a time, copied and closed with their buttons. Korvel's committed
-// memory and GDI objects are read before and after (and along the way), and at the end Korvel must still
-// answer its shortcuts and its tray menu. Run it through scripts/soak.sh, which starts a Wine virtual
-// desktop.
+// A long run of the real Korvel.exe: many region, marked-up region, screen and window captures by shortcut,
+// each preview closed again, then many previews opened ten at a time, copied and closed with their buttons.
+// Korvel's committed memory and GDI objects are read before and after (and along the way), and at the end
+// Korvel must still answer its shortcuts and its tray menu. Run it through scripts/soak.sh, which starts a
+// Wine virtual desktop.
 //   korvel_soak.exe [ROUNDS [PREVIEWS]]   one round is one capture of each kind; defaults 1000 and 300
 // Exit code 0 when every step worked and nothing grew.
 #include <windows.h>
@@ -113,6 +113,38 @@ bool RegionCapture(POINT from, POINT to) {
     return WaitForNoVisibleWindow(L"KorvelOverlay", kStepTimeoutMs);
 }
 
+// Ctrl + Alt + A and a selection, then a mark of every kind made with its key and the mouse (the text typed
+// and ended with Esc), one of them undone, Enter: the overlay's marks, text box and cached drawing made and
+// freed.
+bool MarkupCapture() {
+    MovePointer(260, 210);
+    PressShortcut(MOD_CONTROL | MOD_ALT, 'A');
+    if (WaitForVisibleWindow(L"KorvelOverlay", kStepTimeoutMs) == nullptr) {
+        return false;
+    }
+    DragLeft(300, 250, 900, 650);
+    const struct {
+        WORD key;
+        RECT drag;
+    } drags[] = {{'R', {320, 270, 420, 340}}, {'E', {440, 270, 560, 340}}, {'A', {580, 330, 700, 280}},
+                 {'P', {320, 400, 520, 430}}, {'H', {540, 400, 760, 400}}, {'M', {700, 500, 860, 620}}};
+    for (const auto& d : drags) {
+        PressKey(d.key);
+        DragLeft(d.drag.left, d.drag.top, d.drag.right, d.drag.bottom);
+    }
+    PressKey('T');
+    ClickAt(330, 480);
+    Sleep(100); // the text box has the keys
+    TypeText(L"soak 标注");
+    PressKey(VK_ESCAPE);
+    PressKey('N');
+    ClickAt(360, 580);
+    ClickAt(420, 580);
+    PressShortcut(MOD_CONTROL, 'Z');
+    PressKey(VK_RETURN);
+    return WaitForNoVisibleWindow(L"KorvelOverlay", kStepTimeoutMs);
+}
+
 bool ShortcutCapture(WORD key) {
     MovePointer(960, 540);
     PressShortcut(MOD_CONTROL | MOD_ALT, key);
@@ -161,6 +193,7 @@ int PreviewBatch(int size) {
 
 struct Tally {
     int regionFailed = 0;
+    int markupFailed = 0;
     int screenFailed = 0;
     int windowFailed = 0;
     int saved = 0;
@@ -170,6 +203,7 @@ void CaptureRounds(int rounds, HANDLE korvel, Tally& tally) {
     for (int round = 1; round <= rounds; ++round) {
         Step(RegionCapture(POINT{300, 250}, POINT{700, 550}) && PreviewShownThenClosed(0),
              tally.regionFailed);
+        Step(MarkupCapture() && PreviewShownThenClosed(0), tally.markupFailed);
         Step(ShortcutCapture('F'), tally.screenFailed);
         Step(ShortcutCapture('W'), tally.windowFailed);
         if (round % 50 == 0 || round == rounds) {
@@ -202,8 +236,9 @@ int wmain(int argc, wchar_t** argv) {
     const int rounds = argc > 1 ? _wtoi(argv[1]) : 1000;
     const int previews = argc > 2 ? _wtoi(argv[2]) : 300;
     const ULONGLONG started = GetTickCount64();
-    std::wprintf(L"Korvel soak: %d region, %d screen and %d window captures, then %d previews\n", rounds,
-                 rounds, rounds, previews);
+    std::wprintf(L"Korvel soak: %d region, %d marked-up region, %d screen and %d window captures, then %d "
+                 L"previews\n",
+                 rounds, rounds, rounds, rounds, previews);
 
     ChildProcess korvel;
     ChildProcess pattern; // a window of another program for the window shortcut to take
@@ -240,8 +275,11 @@ int wmain(int argc, wchar_t** argv) {
 
     const double growth = after.committedMiB - before.committedMiB;
     const long gdiGrowth = after.gdiObjects - before.gdiObjects;
-    std::wprintf(L"\ncaptures that failed: region %d, screen %d, window %d; pictures saved %d of %d\n",
-                 tally.regionFailed, tally.screenFailed, tally.windowFailed, tally.saved, 3 * rounds);
+    std::wprintf(
+        L"\ncaptures that failed: region %d, marked-up region %d, screen %d, window %d; pictures saved %d "
+        L"of %d\n",
+        tally.regionFailed, tally.markupFailed, tally.screenFailed, tally.windowFailed, tally.saved,
+        4 * rounds);
     std::wprintf(L"previews opened, copied and closed: %d of %d\n", previewsDone, previews);
     std::wprintf(L"committed memory growth %+.1f MiB (allowed %.1f), GDI objects growth %+ld (allowed 0)\n",
                  growth, kAllowedGrowthMiB, gdiGrowth);
@@ -250,8 +288,8 @@ int wmain(int argc, wchar_t** argv) {
         shortcutAnswers ? L"saved a picture" : L"did NOT answer", exitCode);
     std::wprintf(L"duration: %.1f min\n", static_cast<double>(GetTickCount64() - started) / 60000.0);
 
-    const bool ok = tally.regionFailed + tally.screenFailed + tally.windowFailed == 0 &&
-                    tally.saved == 3 * rounds && previewsDone == previews && before.gdiObjects > 0 &&
+    const bool ok = tally.regionFailed + tally.markupFailed + tally.screenFailed + tally.windowFailed == 0 &&
+                    tally.saved == 4 * rounds && previewsDone == previews && before.gdiObjects > 0 &&
                     gdiGrowth <= 0 && growth <= kAllowedGrowthMiB && shortcutAnswers && exitCode == 0;
     std::wprintf(L"%ls\n", ok ? L"SOAK PASSED" : L"SOAK FAILED");
     return ok ? 0 : 1;

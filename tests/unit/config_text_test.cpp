@@ -91,6 +91,12 @@ TEST(ConfigApplyKey, StoresEachKeyWithItsFallback) {
         {L"toolbar", L"yes", [](AppConfig& c) { c.toolbar = false; }},
         {L"language", L"3", [](AppConfig& c) { c.language = UiLanguage::Japanese; }},
         {L"language", L"en", [](AppConfig& c) { c.language = UiLanguage::SimplifiedChinese; }},
+        {L"markup_color", L"4", [](AppConfig& c) { c.markupColor = 4; }},
+        {L"markup_color", L"blue", [](AppConfig& c) { c.markupColor = 0; }},
+        {L"markup_color", L"9", [](AppConfig& c) { c.markupColor = 9; }},
+        {L"markup_width", L"2", [](AppConfig& c) { c.markupWidth = 2; }},
+        {L"markup_width", L"thick", [](AppConfig& c) { c.markupWidth = 1; }},
+        {L"Markup_width", L"2", [](AppConfig&) {}},
         // Keys are case-sensitive and must match whole; anything else changes nothing.
         {L"Region_vk", L"66", [](AppConfig&) {}},
         {L"REGION_VK", L"66", [](AppConfig&) {}},
@@ -106,6 +112,8 @@ TEST(ConfigApplyKey, StoresEachKeyWithItsFallback) {
         base.toolbar = true;
         base.language = UiLanguage::English;
         base.format = ImageFormat::Jpeg;
+        base.markupColor = 6;
+        base.markupWidth = 0;
         AppConfig expected = base;
         c.expectedChange(expected);
 
@@ -210,7 +218,9 @@ TEST(ConfigSerialize, DefaultsGiveTheKnownFile) {
                                        L"jpeg_quality=90\r\n"
                                        L"path=C:\\Users\\u\\Pictures\\Korvel\r\n"
                                        L"toolbar=0\r\n"
-                                       L"language=0\r\n");
+                                       L"language=0\r\n"
+                                       L"markup_color=0\r\n"
+                                       L"markup_width=1\r\n");
 }
 
 TEST(ConfigSerialize, NumbersArePlainDecimal) {
@@ -237,6 +247,8 @@ TEST(ConfigSerialize, TextReadsBackToTheSameRecord) {
     config.saveDir = L"D:\\截图\\Ünï = x";
     config.toolbar = true;
     config.language = UiLanguage::Japanese;
+    config.markupColor = 7;
+    config.markupWidth = 2;
 
     AppConfig read = SampleConfig();
     ApplyConfigText(read, SerializeConfig(config));
@@ -258,4 +270,26 @@ TEST(ConfigUtf16Bom, OnlyFfFeOrFeFfAtTheStartMarksUtf16) {
     for (const auto& c : cases) {
         EXPECT_EQ(StartsWithUtf16Bom(c.bytes), c.utf16) << "bytes: " << testing::PrintToString(c.bytes);
     }
+}
+
+TEST(ConfigFromText, AFileWrittenBeforeTheMarkupKeysReadsTheirDefaultsWithoutARepair) {
+    // The 14 lines of a file written before the markup colour and width were kept.
+    AppConfig older = SampleConfig();
+    older.toolbar = true;
+    std::wstring text = SerializeConfig(older);
+    text = text.substr(0, text.find(L"markup_color="));
+    ASSERT_EQ(text.find(L"markup"), std::wstring::npos);
+    CapturedLog log;
+    const AppConfig read = ConfigFromText(text);
+    EXPECT_EQ(0, read.markupColor);
+    EXPECT_EQ(1, read.markupWidth);
+    EXPECT_TRUE(read.toolbar);
+    EXPECT_TRUE(log.Lines().empty());
+
+    // Bad values fall back to the defaults, each with its repair line.
+    const AppConfig repaired = ConfigFromText(text + L"markup_color=8\r\nmarkup_width=-1\r\n");
+    EXPECT_EQ(0, repaired.markupColor);
+    EXPECT_EQ(1, repaired.markupWidth);
+    EXPECT_EQ(1, log.Count(L"[ERROR] 配置中的标注颜色非法 value=8，改回红色"));
+    EXPECT_EQ(1, log.Count(L"[ERROR] 配置中的标注粗细非法 value=-1，改回中等"));
 }

@@ -9,11 +9,13 @@
 
 namespace {
 
-// Toolbar on and English, so that a repair that resets the record would show.
+// Toolbar on, English, blue thin marks, so that a repair that resets the record would show.
 AppConfig ValidatedSample() {
     AppConfig config = SampleConfig();
     config.toolbar = true;
     config.language = UiLanguage::English;
+    config.markupColor = 4;
+    config.markupWidth = 0;
     return config;
 }
 
@@ -51,6 +53,18 @@ TEST(ConfigValidate, RepairsOutOfRangeValues) {
          L"[ERROR] 配置中的界面语言非法 value=4，改回简体"},
         {"language 3", [](AppConfig& c) { c.language = UiLanguage::Japanese; },
          [](AppConfig& c) { c.language = UiLanguage::Japanese; }, nullptr},
+        {"markup colour 8", [](AppConfig& c) { c.markupColor = 8; }, [](AppConfig& c) { c.markupColor = 0; },
+         L"[ERROR] 配置中的标注颜色非法 value=8，改回红色"},
+        {"markup colour -1", [](AppConfig& c) { c.markupColor = -1; },
+         [](AppConfig& c) { c.markupColor = 0; }, L"[ERROR] 配置中的标注颜色非法 value=-1，改回红色"},
+        {"markup colour 7", [](AppConfig& c) { c.markupColor = 7; }, [](AppConfig& c) { c.markupColor = 7; },
+         nullptr},
+        {"markup width 3", [](AppConfig& c) { c.markupWidth = 3; }, [](AppConfig& c) { c.markupWidth = 1; },
+         L"[ERROR] 配置中的标注粗细非法 value=3，改回中等"},
+        {"markup width -1", [](AppConfig& c) { c.markupWidth = -1; }, [](AppConfig& c) { c.markupWidth = 1; },
+         L"[ERROR] 配置中的标注粗细非法 value=-1，改回中等"},
+        {"markup width 2", [](AppConfig& c) { c.markupWidth = 2; }, [](AppConfig& c) { c.markupWidth = 2; },
+         nullptr},
         {"vk 300", [](AppConfig& c) { c.region.vk = 300; },
          [](AppConfig& c) {
              c.region.vk = 0;
@@ -101,16 +115,22 @@ TEST(ConfigValidate, RepairsEveryFieldInOnePass) {
     config.format = static_cast<ImageFormat>(7);
     config.jpegQuality = -3;
     config.language = static_cast<UiLanguage>(9);
+    config.markupColor = 100;
+    config.markupWidth = 5;
 
     CapturedLog log;
     ValidateConfig(config);
     EXPECT_EQ(config.format, ImageFormat::Png);
     EXPECT_EQ(config.jpegQuality, 90);
     EXPECT_EQ(config.language, UiLanguage::SimplifiedChinese);
-    ASSERT_EQ(log.Lines().size(), 3u);
+    EXPECT_EQ(config.markupColor, 0);
+    EXPECT_EQ(config.markupWidth, 1);
+    ASSERT_EQ(log.Lines().size(), 5u);
     EXPECT_NE(log.Lines()[0].find(L"value=7"), std::wstring::npos);
     EXPECT_NE(log.Lines()[1].find(L"value=-3"), std::wstring::npos);
     EXPECT_NE(log.Lines()[2].find(L"value=9"), std::wstring::npos);
+    EXPECT_NE(log.Lines()[3].find(L"value=100"), std::wstring::npos);
+    EXPECT_NE(log.Lines()[4].find(L"value=5"), std::wstring::npos);
 }
 
 TEST(ConfigValidate, EmptySaveFolderBecomesTheDefault) {
@@ -152,6 +172,8 @@ TEST(ConfigDefaults, MakeDefaultConfigGivesTheShippedSettings) {
     AppConfig expected = ValidatedSample();
     expected.toolbar = false;
     expected.language = UiLanguage::SimplifiedChinese;
+    expected.markupColor = 0;
+    expected.markupWidth = 1;
     expected.saveDir = GetDefaultSaveFolder();
     EXPECT_EQ(Fields(config), Fields(expected));
 }
