@@ -369,3 +369,24 @@ bool WaitForNoVisibleWindow(const wchar_t* className, DWORD timeoutMs) {
 void PostTrayEvent(HWND host, UINT mouseMessage) {
     PostMessageW(host, WM_APP + 1, 1, static_cast<LPARAM>(mouseMessage));
 }
+
+// Waits until every visible window of the class has painted all of itself and its thread is back in its
+// message loop: a press sent earlier would be handled after a long first paint, where the pointer has gone
+// on.
+bool WaitUntilPainted(const wchar_t* className, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        bool pending = false;
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+            DWORD_PTR ignored = 0;
+            pending = pending || (IsWindowVisible(window) && GetUpdateRect(window, nullptr, FALSE)) ||
+                      !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored);
+        }
+        if (!pending) {
+            return true;
+        }
+        Sleep(20);
+    } while (GetTickCount64() < deadline);
+    return false;
+}

@@ -48,6 +48,9 @@ std::vector<HWND> VisibleWindows(const wchar_t* className);
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // Waits for a visible top-level window of the class; null when none came in time.
 HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs);
+// Waits until every visible window of the class has painted all of itself and its thread is back in its
+// message loop, so that input sent next is handled where it is meant.
+bool WaitUntilPainted(const wchar_t* className, DWORD timeoutMs);
 // True when no visible window of the class is left after `timeoutMs`.
 bool WaitForNoVisibleWindow(const wchar_t* className, DWORD timeoutMs);
 // Posts the tray icon's callback with a mouse message, as the notification area does.

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
+
 #include "desktop_probe.h"
 #include "support/test_support.h"
 
@@ -141,24 +143,37 @@ HWND WaitForHostWindow(DWORD timeoutMs) {
 }
 
 long QuitThroughTrayMenu(ChildProcess& korvel) {
-    HWND host = FindWindowW(L"KorvelHost", L"Korvel");
-    if (host == nullptr) {
+    if (FindWindowW(L"KorvelHost", L"Korvel") == nullptr) {
+        std::printf("QuitThroughTrayMenu: Korvel has no host window\n");
         return -1;
     }
     // The release of a shortcut's Alt key that Korvel has not read yet (it was busy with a capture) closes
-    // the menu as it opens; a menu that is gone once it has settled is opened again.
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    // the menu as it opens, before or after the keys meant for it arrive; on a loaded machine that can come
+    // late. So the menu is opened again until Korvel ends: once its host window is gone, the Quit took.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        HWND host = FindWindowW(L"KorvelHost", L"Korvel");
+        if (host == nullptr) {
+            break;
+        }
         PostTrayEvent(host, WM_RBUTTONUP);
         HWND menu = WaitForPopupMenu(5000);
-        if (menu == nullptr) {
-            return -1;
+        if (menu == nullptr || !IsWindowVisible(menu)) {
+            std::printf("QuitThroughTrayMenu: attempt %d: the menu %s\n", attempt + 1,
+                        menu == nullptr ? "did not open" : "closed as it opened");
+            continue;
         }
-        if (IsWindowVisible(menu)) {
-            // From no selection, Up selects the last item: Quit.
-            PressKey(VK_UP);
-            PressKey(VK_RETURN);
-            return korvel.WaitForExit(10000);
+        // From no selection, Up selects the last item: Quit.
+        PressKey(VK_UP);
+        PressKey(VK_RETURN);
+        const long code = korvel.WaitForExit(5000);
+        if (code != -1 || !korvel.Running()) {
+            return code;
+        }
+        std::printf("QuitThroughTrayMenu: attempt %d: Korvel still runs 5 s after Quit was chosen; menu %s\n",
+                    attempt + 1, NoPopupMenuFor(0) ? "closed" : "still open");
+        if (!NoPopupMenuFor(0)) {
+            PressKey(VK_ESCAPE); // a menu that kept the keys for something else is closed before the next try
         }
     }
-    return -1;
+    return korvel.WaitForExit(10000);
 }

@@ -64,7 +64,7 @@ class MarkupE2ETest : public CaptureE2ETest {
         MovePointer(700, 560);
         PressCaptureShortcut(MOD_CONTROL | MOD_ALT, 'A');
         ASSERT_NE(WaitForVisibleWindow(L"KorvelOverlay", 5000), nullptr) << LogForFailure();
-        Sleep(150);
+        WaitUntilPainted(L"KorvelOverlay", 5000);
         DragLeft(selection.left, selection.top, selection.right, selection.bottom);
         const std::wstring line = L"[INFO] 选区可调整 rect=(" + std::to_wstring(selection.left) + L"," +
                                   std::to_wstring(selection.top) + L"," + std::to_wstring(selection.right) +

@@ -35,7 +35,7 @@ class PreviewE2ETest : public CaptureE2ETest {
         if (WaitForVisibleWindow(L"KorvelOverlay", 5000) == nullptr) {
             return nullptr;
         }
-        Sleep(150);
+        WaitUntilPainted(L"KorvelOverlay", 5000);
         DragLeft(left, top, right, bottom);
         PressKey(VK_RETURN);
         if (!WaitForPreviewCount(before + 1, 5000)) {

@@ -32,7 +32,7 @@ class RegionCaptureTest : public CaptureE2ETest {
         MovePointer(700, 600);
         PressShortcut(MOD_CONTROL | MOD_ALT, 'A');
         HWND overlay = WaitForVisibleWindow(L"KorvelOverlay", 5000);
-        Sleep(150);
+        WaitUntilPainted(L"KorvelOverlay", 5000);
         return overlay;
     }
 
@@ -155,7 +155,8 @@ TEST_F(RegionCaptureTest, TheOverlayShowsTheDimmedStillTheSelectionItsFrameLabel
     PressButton(true, true);
     MovePointer(250, 220);
     MovePointer(400, 330);
-    Sleep(200);
+    Sleep(200); // the move reaches Korvel; then its repaint is awaited
+    ASSERT_TRUE(WaitUntilPainted(L"KorvelOverlay", 5000));
     const ScreenShot drawing = TakeScreenShot();
     ASSERT_GT(drawing.width, 0);
     const auto pattern = [this](int x, int y) {
@@ -184,6 +185,7 @@ TEST_F(RegionCaptureTest, TheOverlayShowsTheDimmedStillTheSelectionItsFrameLabel
 
     PressButton(true, false);
     Sleep(200);
+    ASSERT_TRUE(WaitUntilPainted(L"KorvelOverlay", 5000));
     const ScreenShot released = TakeScreenShot();
     // After release: the handles, and the hint in its dark box at the top centre.
     EXPECT_TRUE(AnyPixelIn(released, RECT{97, 117, 103, 123}, 0xFFFFFF));
