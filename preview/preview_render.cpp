@@ -46,17 +46,22 @@ BITMAPINFO TopDownBitmapInfo(int32_t width, int32_t height) {
     return info;
 }
 
-// The shown picture at its place in the image; nothing is copied when it cannot be selected.
+// The shown picture at its place in the image; nothing is copied (and that is logged) when it cannot be
+// selected.
 void CopyPicture(HDC screenDc, HDC target, const PreviewState& state, const Rect& imageRect) {
     MemoryDC source(screenDc);
     if (!source) {
         return;
     }
     SelectionScope pictureSelected(source.Get(), state.displayBitmap);
-    if (pictureSelected.Ok()) {
-        BitBlt(target, imageRect.left, imageRect.top, state.displayWidth, state.displayHeight, source.Get(),
-               0, 0, SRCCOPY);
+    if (!pictureSelected.Ok()) {
+        // Its place stays empty; the shadow and the buttons are still drawn.
+        LogError(L"绘制预览图片失败：图片位图无法选入 DC size=%dx%d", state.displayWidth,
+                 state.displayHeight);
+        return;
     }
+    BitBlt(target, imageRect.left, imageRect.top, state.displayWidth, state.displayHeight, source.Get(), 0, 0,
+           SRCCOPY);
 }
 
 } // namespace

@@ -322,6 +322,22 @@ TEST_F(PreviewRenderTest, WidePictureStartsAtTheShadowAndEndsUnderTheRow) {
     EXPECT_EQ(318 - 56, layout_.buttonRects[3].left);
 }
 
+// A picture that cannot be selected (another DC holds it) leaves its place empty and says so; the rest of the
+// preview is drawn.
+TEST_F(PreviewRenderTest, APictureThatCannotBeSelectedIsLoggedAndTheRestIsDrawn) {
+    CapturedLog log;
+    BitmapSelectionRefusal refuse(40, 30);
+    ASSERT_TRUE(refuse.Active());
+    ASSERT_NO_FATAL_FAILURE(Compose());
+    EXPECT_EQ(1, refuse.Refusals());
+    ASSERT_EQ(1u, log.Lines().size());
+    EXPECT_NE(std::wstring::npos,
+              log.Lines()[0].find(L" [ERROR] 绘制预览图片失败：图片位图无法选入 DC size=40x30\r\n"))
+        << ToUtf8(log.Lines()[0]);
+    EXPECT_NE(Pattern(0, 0), Colour(layout_.imageRect.left, layout_.imageRect.top));
+    EXPECT_EQ(Hex(kPinBlue), Hex(FillOf(0)));
+}
+
 // Each failure of pushing the image to the window is logged as what it was, never with the error code an
 // earlier call left behind.
 TEST_F(PreviewRenderTest, AFailedUpdateSaysWhatFailedWithoutAStaleErrorCode) {
