@@ -32,6 +32,11 @@ wine_session_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX (first run only)..."
     wineboot -i >"$build_dir/wineboot.log" 2>&1 || true
+    # The server that made the prefix keeps some of the making's state: under it, for one, the desktop
+    # shell's window list never answers a program. A new server sees the prefix as every later run does.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p
   fi
   wine cmd /c exit >/dev/null 2>&1 || true
   wine_session_map_fonts
